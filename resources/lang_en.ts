@@ -1,0 +1,359 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en_US">
+<context>
+    <name></name>
+    <message>
+        <source>signin</source>
+        <translation>Sign in</translation>
+    </message>
+    <message>
+        <source>signup</source>
+        <translation>Sign Up</translation>
+    </message>
+    <message>
+        <source>email</source>
+        <translation>Email</translation>
+    </message>
+    <message>
+        <source>password</source>
+        <translation>Password</translation>
+    </message>
+    <message>
+        <source>forgot</source>
+        <translation>For got your password?</translation>
+    </message>
+    <message>
+        <source>name</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>favorites</source>
+        <translation>Favorites</translation>
+    </message>
+    <message>
+        <source>playlist</source>
+        <translation>Playlist</translation>
+    </message>
+    <message>
+        <source>settings</source>
+        <translation>Settings</translation>
+    </message>
+    <message>
+        <source>profile</source>
+        <translation>Profile</translation>
+    </message>
+    <message>
+        <source>phone</source>
+        <translation>Phone</translation>
+    </message>
+    <message>
+        <source>signout</source>
+        <translation>Sign out</translation>
+    </message>
+    <message>
+        <source>language</source>
+        <translation>Language</translation>
+    </message>
+    <message>
+        <source>registredevice</source>
+        <translation>Registration device</translation>
+    </message>
+    <message>
+        <source>devicename</source>
+        <translation>Device name</translation>
+    </message>
+    <message>
+        <source>newpassword</source>
+        <translation>New Password</translation>
+    </message>
+    <message>
+        <source>confirmpassword</source>
+        <translation>Confirm Password</translation>
+    </message>
+    <message>
+        <source>currentpassword</source>
+        <translation>Current Password</translation>
+    </message>
+    <message>
+        <source>error</source>
+        <translation>Error</translation>
+    </message>
+    <message>
+        <source>privatepassword</source>
+        <translation>Parental control</translation>
+    </message>
+    <message>
+        <source>newdevice</source>
+        <translation>New device</translation>
+    </message>
+    <message>
+        <source>selectdevice</source>
+        <translation>Select device</translation>
+    </message>
+    <message>
+        <source>selectplaylist</source>
+        <translation>Select playlist</translation>
+    </message>
+    <message>
+        <source>go</source>
+        <translation>Go</translation>
+    </message>
+    <message>
+        <source>directlink</source>
+        <translation>Direct link</translation>
+    </message>
+    <message>
+        <source>title</source>
+        <translation>Title</translation>
+    </message>
+    <message>
+        <source>newplaylist</source>
+        <translation>New Playlist</translation>
+    </message>
+    <message>
+        <source>delete</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>file</source>
+        <translation>File</translation>
+    </message>
+    <message>
+        <source>selectcountry</source>
+        <translation>Select country</translation>
+    </message>
+    <message>
+        <source>invalidcountrycode</source>
+        <translation>Invalid Country Code</translation>
+    </message>
+    <message>
+        <source>activatecode</source>
+        <translation>Code</translation>
+    </message>
+    <message>
+        <source>ontop</source>
+        <translation>Always on top</translation>
+    </message>
+    <message>
+        <source>network</source>
+        <translation>Network</translation>
+    </message>
+    <message>
+        <source>caching</source>
+        <translation>Caching</translation>
+    </message>
+    <message>
+        <source>cachesize</source>
+        <translation>Cache size</translation>
+    </message>
+    <message>
+        <source>alert1</source>
+        <translation>A value is required</translation>
+    </message>
+    <message>
+        <source>alert2</source>
+        <translation>Wrong email or password</translation>
+    </message>
+    <message>
+        <source>alert3</source>
+        <translation>Wrong password</translation>
+    </message>
+    <message>
+        <source>alert4</source>
+        <translation>Your password do not match</translation>
+    </message>
+    <message>
+        <source>alert7</source>
+        <translation>Select or enter the name of the new device</translation>
+    </message>
+    <message>
+        <source>alert8</source>
+        <translation>Your device is not tied playlists. To snap playlists or create a new go www.vantero.example</translation>
+    </message>
+    <message>
+        <source>alert10</source>
+        <translation>Sure you want to quit Vantero?</translation>
+    </message>
+    <message>
+        <source>alert11</source>
+        <translation>Delete playlist?</translation>
+    </message>
+    <message>
+        <source>alert12</source>
+        <translation>from playlist?</translation>
+    </message>
+    <message>
+        <source>alert15</source>
+        <translation>Invalid phone number. Please try again.</translation>
+    </message>
+    <message>
+        <source>alert16</source>
+        <translation>You have entered an invalid code. Please try again.</translation>
+    </message>
+    <message>
+        <source>alert17</source>
+        <translation>Number already registered on Vantero</translation>
+    </message>
+    <message>
+        <source>alert18</source>
+        <translation>Invalid country code. Please try again.</translation>
+    </message>
+    <message>
+        <source>alert19</source>
+        <translation>Please enter the code you just received via SMS</translation>
+    </message>
+    <message>
+        <source>alert20</source>
+        <translation>Name must be at least 3 characters</translation>
+    </message>
+    <message>
+        <source>alert21</source>
+        <translation>To reset the parent password, enter the password for the account</translation>
+    </message>
+    <message>
+        <source>nointernet</source>
+        <translation>Can't connect. Please check your internet connection.</translation>
+    </message>
+    <message>
+        <source>unknownerror</source>
+        <translation>Unknown error please try again.</translation>
+    </message>
+    <message>
+        <source>errorlink</source>
+        <translation>Link is invalid and can not be loaded</translation>
+    </message>
+    <message>
+        <source>orlogin</source>
+        <translation>or sign in with</translation>
+    </message>
+    <message>
+        <source>menu</source>
+        <translation>Menu</translation>
+    </message>
+    <message>
+        <source>lname</source>
+        <translation>Last name</translation>
+    </message>
+    <message>
+        <source>fname</source>
+        <translation>First name</translation>
+    </message>
+    <message>
+        <source>birthday</source>
+        <translation>Birthday</translation>
+    </message>
+    <message>
+        <source>female</source>
+        <translation>Female</translation>
+    </message>
+    <message>
+        <source>male</source>
+        <translation>Male</translation>
+    </message>
+    <message>
+        <source>cancel</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>select</source>
+        <translation>Select</translation>
+    </message>
+    <message>
+        <source>selbirthday</source>
+        <translation>Select birthday</translation>
+    </message>
+    <message>
+        <source>save</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>registre</source>
+        <translation>Register</translation>
+    </message>
+    <message>
+        <source>private</source>
+        <translation>Private</translation>
+    </message>
+    <message>
+        <source>ok</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>alert5</source>
+        <translation>Invalid email address</translation>
+    </message>
+    <message>
+        <source>alert6</source>
+        <translation>Password must be at least 6 characters</translation>
+    </message>
+    <message>
+        <source>alert9</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>alert13</source>
+        <translation>Playlist added</translation>
+    </message>
+    <message>
+        <source>alert14</source>
+        <translation>Could not add the playlist</translation>
+    </message>
+    <message>
+        <source>alert22</source>
+        <translation>Detected a new version Vantero</translation>
+    </message>
+    <message>
+        <source>alert22_1</source>
+        <translation>please download and install.</translation>
+    </message>
+    <message>
+        <source>all</source>
+        <translation>All</translation>
+    </message>
+    <message>
+        <source>yes</source>
+        <translation>Yes</translation>
+    </message>
+    <message>
+        <source>no</source>
+        <translation>No</translation>
+    </message>
+    <message>
+        <source>browser</source>
+        <translation>Browser</translation>
+    </message>
+    <message>
+        <source>downloads</source>
+        <translation>Downloads</translation>
+    </message>
+    <message>
+        <source>invalidphonenumber</source>
+        <translation>Invalid phone number</translation>
+    </message>
+    <message>
+        <source>or</source>
+        <translation>or</translation>
+    </message>
+    <message>
+        <source>email_phone</source>
+        <translation>Email or phone</translation>
+    </message>
+    <message>
+        <source>pleasewait</source>
+        <translation>Please wait...</translation>
+    </message>
+    <message>
+        <source>done</source>
+        <translation>Done</translation>
+    </message>
+    <message>
+        <source>close</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>unknowerror</source>
+        <translation>Unknown error please try again.</translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,19 @@
+#include "app/AppFont.h"
+
+#include <QCoreApplication>
+#include <QFontDatabase>
+
+QString applicationFontFamily(const QString &fileName)
+{
+    static bool loaded = false;
+    static QString family;
+    if (!loaded) {
+        loaded = true;
+        const int id =
+            QFontDatabase::addApplicationFont(QCoreApplication::applicationDirPath() + fileName);
+        const QStringList families = QFontDatabase::applicationFontFamilies(id);
+        if (!families.isEmpty())
+            family = families.first();
+    }
+    return family;
+}
