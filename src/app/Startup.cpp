@@ -1,38 +1,34 @@
 #include "app/Startup.h"
 
 #include "app/AppState.h"
+#include "app/MainWindow.h"
+#include "service/JsonRpc.h"
 #include "service/ServiceConfig.h"
+#include "update/CheckUpdate.h"
 
 #include <QApplication>
 #include <QIcon>
-#include <QLabel>
 #include <QLocale>
 #include <QNetworkProxy>
 #include <QNetworkProxyFactory>
 #include <QTranslator>
 #include <QUrl>
-#include <QVBoxLayout>
-
-#include "app/AppFont.h"
 
 namespace Startup {
 
-QString languageForLocale(const QString &localeName)
-{
+QString languageForLocale(const QString &localeName) {
     return localeName == QLatin1String("ru_RU") ? QStringLiteral("lang_ru")
-                                                 : QStringLiteral("lang_en");
+                                                : QStringLiteral("lang_en");
 }
 
-void setupProxy(const QUrl &apiUrl)
-{
+void setupProxy(const QUrl &apiUrl) {
     const QNetworkProxyQuery query(apiUrl, QNetworkProxyQuery::UrlRequest);
     const QList<QNetworkProxy> proxies = QNetworkProxyFactory::systemProxyForQuery(query);
     if (!proxies.isEmpty())
         QNetworkProxy::setApplicationProxy(proxies.first());
 }
 
-void installApplicationTranslator(const QString &localeName)
-{
+void installApplicationTranslator(const QString &localeName) {
     AppState &state = appState();
     if (!state.appTranslator)
         state.appTranslator = new QTranslator(qApp);
@@ -44,8 +40,20 @@ void installApplicationTranslator(const QString &localeName)
     QCoreApplication::installTranslator(translator);
 }
 
-int run(int argc, char **argv)
-{
+void startVersionCheck(JsonRpc &lookup, CheckUpdate &checker) {
+    // The error is connected before the request: without a network the
+    // lookup fails before it returns, and that failure must still show the
+    // window.
+    QObject::connect(&lookup, &JsonRpc::done, &checker, &CheckUpdate::GetCheckNewFersionDone);
+    QObject::connect(&lookup, &JsonRpc::error, &checker, &CheckUpdate::rpcError);
+    // An answer that is not JSON ends the lookup without done or error.
+    // Queued, so that a failure reported for the same reply comes first.
+    QObject::connect(&lookup, &JsonRpc::settled, &checker, &CheckUpdate::showMainWindowIfUndecided,
+                     Qt::QueuedConnection);
+    lookup.requestVersion();
+}
+
+int run(int argc, char **argv) {
     // Obsolete in Qt 5.15 (X11 threading is always on); kept so that the
     // attribute is set before the application exists, as on older Qt.
     QT_WARNING_PUSH
@@ -62,19 +70,13 @@ int run(int argc, char **argv)
     appState().loadFromSettings();
     installApplicationTranslator(QLocale::system().name());
 
-    // Until the page flow exists the program shows its title window.
-    QWidget window;
-    window.setWindowTitle(QStringLiteral("Vantero"));
-    window.setFixedSize(420, 580);
-    window.setStyleSheet(QStringLiteral("background-color: rgb(235, 235, 235);"));
-    auto *title = new QLabel(QStringLiteral("Vantero"), &window);
-    QFont font(applicationFontFamily(), 32);
-    title->setFont(font);
-    title->setAlignment(Qt::AlignCenter);
-    title->setStyleSheet(QStringLiteral("color: rgb(106, 106, 106,255);"));
-    auto *layout = new QVBoxLayout(&window);
-    layout->addWidget(title);
-    window.show();
+    JsonRpc versionLookup;
+    CheckUpdate checker;
+    startVersionCheck(versionLookup, checker);
+
+    MainWindow window;
+    window.hide();
+    checker.mainWindowCreated();
 
     return app.exec();
 }

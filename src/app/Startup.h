@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class CheckUpdate;
+class JsonRpc;
 class QUrl;
 
 // The steps of program start that tests can run one by one.
@@ -18,6 +20,11 @@ void setupProxy(const QUrl &apiUrl);
 // storing the guess), loads the application translator from the program's
 // directory and installs it whether or not the load succeeded.
 void installApplicationTranslator(const QString &localeName);
+
+// Wires the start-up version lookup to the update checker and starts it.
+// The main window appears whatever the lookup ends with: an answer, a
+// failure, or a reply that is not JSON.
+void startVersionCheck(JsonRpc &lookup, CheckUpdate &checker);
 
 // The whole start-up: returns the event loop's exit code.
 int run(int argc, char **argv);

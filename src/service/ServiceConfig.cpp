@@ -11,8 +11,7 @@ constexpr char defaultApiUrl[] = "https://api.vantero.example:9000/api/v1.0/";
 constexpr char defaultWebUrl[] = "https://www.vantero.example";
 constexpr char defaultGeoUrl[] = "http://geo.vantero.example/json";
 
-QUrl siteFromWeb(const QUrl &web)
-{
+QUrl siteFromWeb(const QUrl &web) {
     QUrl site;
     site.setScheme(QStringLiteral("http"));
     site.setHost(web.host());
@@ -20,16 +19,18 @@ QUrl siteFromWeb(const QUrl &web)
     return site;
 }
 
-ServiceConfig &current()
-{
+ServiceConfig &current() {
     static ServiceConfig config = ServiceConfig::defaults();
     return config;
 }
 
 } // namespace
 
-ServiceConfig ServiceConfig::defaults()
-{
+QUrl ServiceConfig::webAddress(const QString &path) const {
+    return QUrl(webUrl.toString(QUrl::StripTrailingSlash) + path, QUrl::TolerantMode);
+}
+
+ServiceConfig ServiceConfig::defaults() {
     ServiceConfig config;
     config.apiUrl = QUrl(QString::fromLatin1(defaultApiUrl));
     config.webUrl = QUrl(QString::fromLatin1(defaultWebUrl));
@@ -38,8 +39,7 @@ ServiceConfig ServiceConfig::defaults()
     return config;
 }
 
-ServiceConfig ServiceConfig::fromSettings()
-{
+ServiceConfig ServiceConfig::fromSettings() {
     ServiceConfig config = defaults();
     QSettings settings(SettingsKeys::organisation, SettingsKeys::application);
     settings.beginGroup(SettingsKeys::groupService);
@@ -59,6 +59,10 @@ ServiceConfig ServiceConfig::fromSettings()
     return config;
 }
 
-const ServiceConfig &serviceConfig() { return current(); }
+const ServiceConfig &serviceConfig() {
+    return current();
+}
 
-void setServiceConfig(const ServiceConfig &config) { current() = config; }
+void setServiceConfig(const ServiceConfig &config) {
+    current() = config;
+}

@@ -12,6 +12,11 @@ struct ServiceConfig {
     QUrl geoUrl;    // IP geolocation endpoint (/json)
     QString caFile; // optional PEM file of extra certificate authorities
 
+    // An address on the web host: path is appended to webUrl (without its
+    // trailing slash) and the result parsed leniently, so characters that
+    // a path cannot hold are percent-encoded.
+    QUrl webAddress(const QString &path) const;
+
     static ServiceConfig defaults();
     static ServiceConfig fromSettings();
 };

@@ -1,0 +1,248 @@
+#include "service/JsonRpc.h"
+
+#include "app/AppState.h"
+#include "app/Messages.h"
+#include "service/FailureAlert.h"
+#include "service/NetworkManager.h"
+#include "service/ServiceConfig.h"
+
+#include <QDebug>
+#include <QGuiApplication>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonParseError>
+#include <QMetaType>
+#include <QNetworkInterface>
+#include <QNetworkRequest>
+#include <QRegExp>
+
+namespace {
+
+std::function<bool()> &onlineCheck() {
+    static std::function<bool()> check;
+    return check;
+}
+
+QUrl apiUrl() {
+    return serviceConfig().apiUrl;
+}
+
+QString platformName() {
+    return QGuiApplication::platformName();
+}
+
+// An aborted reply (time-out) is closed: it reads as an empty body.
+QByteArray readBody(QNetworkReply *reply) {
+    return reply->isOpen() ? reply->readAll() : QByteArray();
+}
+
+} // namespace
+
+JsonRpc::JsonRpc(QObject *parent)
+    : QObject(parent) {}
+
+JsonRpc::~JsonRpc() = default;
+
+bool JsonRpc::isOnline() {
+    if (onlineCheck())
+        return onlineCheck()();
+    const QList<QNetworkInterface> interfaces = QNetworkInterface::allInterfaces();
+    for (const QNetworkInterface &interface : interfaces) {
+        const QNetworkInterface::InterfaceFlags flags = interface.flags();
+        if (flags.testFlag(QNetworkInterface::IsUp) &&
+            !flags.testFlag(QNetworkInterface::IsLoopBack) && !interface.addressEntries().isEmpty())
+            return true;
+    }
+    return false;
+}
+
+void JsonRpc::setOnlineCheck(std::function<bool()> check) {
+    onlineCheck() = std::move(check);
+}
+
+bool JsonRpc::reportIfOffline() {
+    if (isOnline())
+        return false;
+    emit error(QStringLiteral("nointernet"));
+    showFailureAlert(msg("nointernet"));
+    return true;
+}
+
+void JsonRpc::watch(QNetworkReply *reply, void (JsonRpc::*finishedSlot)()) {
+    // The reply belongs to this client, as it would with a manager of its
+    // own: it goes when the page that owns the client goes.
+    reply->setParent(this);
+    m_reply = reply;
+    connect(reply, &QNetworkReply::finished, this, finishedSlot);
+    connect(reply, &QNetworkReply::errorOccurred, this, &JsonRpc::RequestError,
+            Qt::QueuedConnection);
+}
+
+void JsonRpc::call(const QUrl &url, const QString &method, const QJsonArray &params) {
+    if (reportIfOffline())
+        return;
+    qRegisterMetaType<QNetworkReply::NetworkError>("QNetworkReply::NetworkError");
+
+    QJsonObject envelope;
+    envelope.insert(QStringLiteral("method"), method);
+    envelope.insert(QStringLiteral("params"), params);
+    envelope.insert(QStringLiteral("id"), QStringLiteral("1"));
+
+    QNetworkRequest request(url);
+    request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
+    QNetworkReply *reply = NetworkManager::instance()->post(
+        request, QJsonDocument(envelope).toJson(QJsonDocument::Indented));
+    watch(reply, &JsonRpc::replyFinished);
+}
+
+void JsonRpc::get(const QUrl &url, void (JsonRpc::*finishedSlot)()) {
+    if (reportIfOffline())
+        return;
+    qRegisterMetaType<QNetworkReply::NetworkError>("QNetworkReply::NetworkError");
+
+    QNetworkRequest request(url);
+    request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
+    watch(NetworkManager::instance()->get(request), finishedSlot);
+}
+
+void JsonRpc::login(const QString &userName, const QString &password, const QString &deviceKey) {
+    const QJsonArray params{userName, password, deviceKey};
+    // QRegExp rather than QRegularExpression: the two disagree on which
+    // non-ASCII letters a case-insensitive [A-Z] accepts, and this is the
+    // rule the service's accounts were made with.
+    QRegExp mail(QStringLiteral("\\b[A-Z0-9._%+-]+@[A-Z0-9.-]+\\.[A-Z]{2,4}\\b"),
+                 Qt::CaseInsensitive);
+    const bool isMail = mail.exactMatch(userName);
+    bool isNumber = false;
+    userName.toInt(&isNumber, 10);
+
+    appState().plainNameSignIn = false;
+    if (isMail) {
+        call(apiUrl(), QStringLiteral("login"), params);
+    } else if (isNumber) {
+        call(apiUrl(), QStringLiteral("login_phone"), params);
+    } else {
+        appState().plainNameSignIn = true;
+        call(apiUrl(), QStringLiteral("login"), params);
+    }
+}
+
+void JsonRpc::getDevices(const QString &token) {
+    call(apiUrl(), QStringLiteral("get_devices"), QJsonArray{platformName(), token});
+}
+
+void JsonRpc::registerDevice(const QString &deviceName, const QString &token) {
+    call(apiUrl(), QStringLiteral("register_device"),
+         QJsonArray{deviceName, platformName(), token});
+}
+
+void JsonRpc::getPlaylists(const QString &token) {
+    call(apiUrl(), QStringLiteral("get_playlists"), QJsonArray{token});
+}
+
+void JsonRpc::deletePlaylist(int playlistId, const QString &token) {
+    call(apiUrl(), QStringLiteral("delete_playlist"), QJsonArray{playlistId, token});
+}
+
+void JsonRpc::getChannels(const QString &token, int playlistId) {
+    call(apiUrl(), QStringLiteral("get_channels"), QJsonArray{token, playlistId});
+}
+
+void JsonRpc::getGroups(const QString &token) {
+    call(apiUrl(), QStringLiteral("get_groups"), QJsonArray{token});
+}
+
+void JsonRpc::getUploadHash(const QString &token) {
+    call(apiUrl(), QStringLiteral("get_upload_hash"), QJsonArray{token});
+}
+
+void JsonRpc::registerBySms(const QString &name, const QString &phone, const QString &password) {
+    call(apiUrl(), QStringLiteral("register_by_sms"), QJsonArray{name, phone, password});
+}
+
+void JsonRpc::verifyCode(const QString &phone, int code) {
+    call(apiUrl(), QStringLiteral("verify_code"), QJsonArray{phone, code});
+}
+
+void JsonRpc::setDevopt(const QString &name, const QString &value, const QString &token) {
+    call(apiUrl(), QStringLiteral("set_devopt"), QJsonArray{name, value, token});
+}
+
+void JsonRpc::getDevopt(const QString &name, const QString &token) {
+    call(apiUrl(), QStringLiteral("get_devopt"), QJsonArray{name, token});
+}
+
+void JsonRpc::getEpg(int epgId, const QString &token) {
+    call(apiUrl(), QStringLiteral("get_epg"), QJsonArray{epgId, 10, token});
+}
+
+void JsonRpc::findEpg(const QString &epgId, const QString &token) {
+    call(apiUrl(), QStringLiteral("find_epg"), QJsonArray{epgId, token});
+}
+
+void JsonRpc::logout(const QString &token) {
+    call(apiUrl(), QStringLiteral("logout"), QJsonArray{token});
+}
+
+void JsonRpc::requestLocation() {
+    get(serviceConfig().geoUrl, &JsonRpc::replyFinishedLocation);
+}
+
+void JsonRpc::requestVersion() {
+    get(serviceConfig().webAddress(QStringLiteral("/updinfo.php")),
+        &JsonRpc::replyFinishedGetVersion);
+}
+
+void JsonRpc::RequestError(QNetworkReply::NetworkError networkError) {
+    if (networkError == QNetworkReply::HostNotFoundError) {
+        emit error(QStringLiteral("nointernet"));
+        showFailureAlert(msg("nointernet"));
+    } else {
+        showFailureAlert(msg("unknowerror"));
+        emit error(QStringLiteral("unknowerror"));
+    }
+}
+
+void JsonRpc::replyFinished() {
+    QNetworkReply *reply = m_reply;
+    if (!reply)
+        return;
+    QJsonParseError parseError;
+    const QJsonDocument document = QJsonDocument::fromJson(readBody(reply), &parseError);
+    // Released before the signals go out: a page may delete this client in
+    // its slot, and the reply with it.
+    reply->deleteLater();
+    if (parseError.error != QJsonParseError::NoError) {
+        qDebug() << parseError.errorString();
+    } else if (document.isObject()) {
+        const QJsonObject object = document.object();
+        const QString serviceError = object.value(QLatin1String("error")).toString();
+        if (!serviceError.isEmpty())
+            emit error(serviceError);
+        else
+            emit done(object.value(QLatin1String("result")));
+    }
+    emit settled();
+}
+
+void JsonRpc::replyFinishedLocation() {
+    if (!m_reply)
+        return;
+    QJsonParseError parseError;
+    const QJsonDocument document = QJsonDocument::fromJson(readBody(m_reply), &parseError);
+    if (parseError.error != QJsonParseError::NoError)
+        qDebug() << parseError.errorString();
+    else if (document.isObject())
+        emit done(document.object().value(QLatin1String("countryCode")));
+    emit settled();
+}
+
+void JsonRpc::replyFinishedGetVersion() {
+    if (!m_reply)
+        return;
+    QJsonParseError parseError;
+    const QJsonDocument document = QJsonDocument::fromJson(readBody(m_reply), &parseError);
+    if (parseError.error == QJsonParseError::NoError)
+        emit done(QJsonValue(document.object()));
+    emit settled();
+}

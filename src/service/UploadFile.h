@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QNetworkReply>
+#include <QObject>
+#include <QString>
+
+// Posts one local playlist file to the service's upload address
+// (web host, /upload/playlist/<hash>/<title>) as multipart form data.
+//
+// uploadFinished() always follows an upload, from the event loop: with the
+// service's reply (not read here, owned by the uploader), also after a
+// network failure, which additionally shows the "error" alert. When the
+// file cannot be read nothing is sent: the caller's busy overlay is ended,
+// the "error"/"unknowerror" alert is shown, and uploadFinished() carries a
+// null reply, so the caller finishes as after a failed upload.
+class UploadFile : public QObject {
+    Q_OBJECT
+
+public:
+    explicit UploadFile(QObject *parent = nullptr);
+    ~UploadFile() override;
+
+    void upload(const QString &hash, const QString &filePath, const QString &title);
+
+signals:
+    void uploadFinished(QNetworkReply *m_reply);
+
+public slots:
+    void replyFinished();
+    void RequestError(QNetworkReply::NetworkError);
+
+private:
+    static QByteArray multipartBody(const QString &fileName, const QByteArray &content);
+
+    QNetworkReply *reply = nullptr;
+};

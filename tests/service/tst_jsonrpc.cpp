@@ -1,0 +1,489 @@
+#include "LocalHttpServer.h"
+#include "RawHttpServer.h"
+#include "SelfSignedCertificate.h"
+#include "ServiceTestKit.h"
+#include "TestSupport.h"
+
+#include "app/AppState.h"
+#include "app/Messages.h"
+#include "service/JsonRpc.h"
+#include "service/NetworkManager.h"
+#include "service/ServiceConfig.h"
+
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QtTest>
+
+#include <functional>
+
+using Operation = std::function<void(JsonRpc *)>;
+Q_DECLARE_METATYPE(Operation)
+
+namespace {
+
+QString describe(const QJsonValue &value) {
+    if (value.isUndefined())
+        return QStringLiteral("undefined");
+    const QByteArray array = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
+    return QString::fromUtf8(array.mid(1, array.size() - 2));
+}
+
+// Everything a client reports, in order: "done:<JSON>" or "error:<text>".
+class Recorder : public QObject {
+public:
+    explicit Recorder(JsonRpc *rpc) {
+        connect(rpc, &JsonRpc::error, this,
+                [this](const QString &text) { events << QStringLiteral("error:") + text; });
+        connect(rpc, &JsonRpc::done, this, [this](const QJsonValue &value) {
+            events << QStringLiteral("done:") + describe(value);
+        });
+    }
+    QStringList events;
+};
+
+QJsonObject parseObject(const QByteArray &body) {
+    return QJsonDocument::fromJson(body).object();
+}
+
+} // namespace
+
+class TestJsonRpc : public QObject {
+    Q_OBJECT
+
+private:
+    // Runs one exchange and waits until its reply has finished and every
+    // queued report has been delivered.
+    QStringList exchange(const Operation &operation) {
+        JsonRpc rpc;
+        Recorder recorder(&rpc);
+        QSignalSpy finished(NetworkManager::instance(), &QNetworkAccessManager::finished);
+        operation(&rpc);
+        [&] { QTRY_VERIFY_WITH_TIMEOUT(finished.count() == 1, 20000); }();
+        QTest::qWait(50);
+        return recorder.events;
+    }
+
+    void verifyAlert(const QString &key) {
+        if (key.isEmpty()) {
+            QVERIFY(!m_overlay->alertShown());
+            QVERIFY(m_overlay->overlay()->isBusy());
+        } else {
+            QCOMPARE(m_overlay->alertTitle(), msg("error"));
+            QCOMPARE(m_overlay->alertText(), msg(key.toLatin1().constData()));
+            QVERIFY(!m_overlay->overlay()->isBusy());
+        }
+    }
+
+    void useApi(const QUrl &url) {
+        ServiceConfig config = serviceConfig();
+        config.apiUrl = url;
+        setServiceConfig(config);
+    }
+
+    QScopedPointer<ScopedSettings> m_settings;
+    QScopedPointer<OverlayFixture> m_overlay;
+    LocalHttpServer m_server;
+    QScopedPointer<SelfSignedCertificate> m_certificate;
+    QScopedPointer<LocalHttpServer> m_tlsServer;
+
+private slots:
+    void initTestCase() {
+        m_settings.reset(new ScopedSettings);
+        qRegisterMetaType<QNetworkReply *>();
+        QVERIFY(m_server.start());
+        m_certificate.reset(new SelfSignedCertificate);
+        QVERIFY2(m_certificate->isValid(), qPrintable(m_certificate->errorText()));
+        m_tlsServer.reset(
+            new LocalHttpServer(m_certificate->certificateFile(), m_certificate->keyFile()));
+        QVERIFY(m_tlsServer->start());
+    }
+
+    void cleanupTestCase() {
+        m_tlsServer.reset();
+        m_server.stop();
+        m_settings.reset();
+    }
+
+    void init() {
+        appState().reset();
+        JsonRpc::setOnlineCheck([] { return true; });
+        NetworkManager::setTransferTimeout(NetworkManager::defaultTransferTimeout);
+        // Every case starts on fresh connections, whatever the last one trusted.
+        NetworkManager::instance()->clearConnectionCache();
+
+        ServiceConfig config = ServiceConfig::defaults();
+        config.apiUrl = m_server.url(QStringLiteral("/api/v1.0/"));
+        config.webUrl = m_server.url(QString());
+        config.geoUrl = m_server.url(QStringLiteral("/json"));
+        setServiceConfig(config);
+        m_server.clearRequests();
+        m_server.respond(LocalHttpResponse{200, "{\"error\":\"\",\"result\":\"tok\"}"});
+
+        m_overlay.reset(new OverlayFixture);
+        m_overlay->overlay()->showBusy(m_overlay->page());
+    }
+
+    void cleanup() {
+        m_overlay.reset();
+        JsonRpc::setOnlineCheck(nullptr);
+    }
+
+    void envelopeAsTheServerReceivesIt_data() {
+        QTest::addColumn<Operation>("operation");
+        QTest::addColumn<QByteArray>("body");
+        QTest::newRow("no parameters") << Operation([](JsonRpc *rpc) {
+            rpc->call(serviceConfig().apiUrl, QStringLiteral("ping"), QJsonArray());
+        })
+                                       << QByteArray("{\n"
+                                                     "    \"id\": \"1\",\n"
+                                                     "    \"method\": \"ping\",\n"
+                                                     "    \"params\": [\n"
+                                                     "    ]\n"
+                                                     "}\n");
+        QTest::newRow("string and number")
+            << Operation([](JsonRpc *rpc) { rpc->getChannels(QStringLiteral("tok"), 42); })
+            << QByteArray("{\n"
+                          "    \"id\": \"1\",\n"
+                          "    \"method\": \"get_channels\",\n"
+                          "    \"params\": [\n"
+                          "        \"tok\",\n"
+                          "        42\n"
+                          "    ]\n"
+                          "}\n");
+    }
+
+    void envelopeAsTheServerReceivesIt() {
+        QFETCH(Operation, operation);
+        QFETCH(QByteArray, body);
+        const QStringList events = exchange(operation);
+        QCOMPARE(events, QStringList{QStringLiteral("done:\"tok\"")});
+        const QList<LocalHttpRequest> requests = m_server.requests();
+        QCOMPARE(requests.size(), 1);
+        QCOMPARE(requests[0].method, QByteArray("POST"));
+        QCOMPARE(requests[0].target, QByteArray("/api/v1.0/"));
+        QCOMPARE(requests[0].header("Content-Type"), QByteArray("application/json"));
+        QCOMPARE(requests[0].body, body);
+    }
+
+    void operationsSendTheirParameters_data() {
+        QTest::addColumn<Operation>("operation");
+        QTest::addColumn<QString>("method");
+        QTest::addColumn<QJsonArray>("params");
+        const QString platform = QGuiApplication::platformName();
+        const QString tok = QStringLiteral("tok");
+        QTest::newRow("get_devices") << Operation([](JsonRpc *rpc) { rpc->getDevices("tok"); })
+                                     << "get_devices" << QJsonArray{platform, tok};
+        QTest::newRow("register_device")
+            << Operation([](JsonRpc *rpc) { rpc->registerDevice("Den PC", "tok"); })
+            << "register_device" << QJsonArray{"Den PC", platform, tok};
+        QTest::newRow("get_playlists") << Operation([](JsonRpc *rpc) { rpc->getPlaylists("tok"); })
+                                       << "get_playlists" << QJsonArray{tok};
+        QTest::newRow("delete_playlist")
+            << Operation([](JsonRpc *rpc) { rpc->deletePlaylist(7, "tok"); }) << "delete_playlist"
+            << QJsonArray{7, tok};
+        QTest::newRow("get_channels") << Operation([](JsonRpc *rpc) { rpc->getChannels("tok", 3); })
+                                      << "get_channels" << QJsonArray{tok, 3};
+        QTest::newRow("get_groups") << Operation([](JsonRpc *rpc) { rpc->getGroups("tok"); })
+                                    << "get_groups" << QJsonArray{tok};
+        QTest::newRow("get_upload_hash")
+            << Operation([](JsonRpc *rpc) { rpc->getUploadHash("tok"); }) << "get_upload_hash"
+            << QJsonArray{tok};
+        QTest::newRow("register_by_sms")
+            << Operation([](JsonRpc *rpc) { rpc->registerBySms("Ann", "79991234567", "pw"); })
+            << "register_by_sms" << QJsonArray{"Ann", "79991234567", "pw"};
+        QTest::newRow("verify_code")
+            << Operation([](JsonRpc *rpc) { rpc->verifyCode("79991234567", 0); }) << "verify_code"
+            << QJsonArray{"79991234567", 0};
+        QTest::newRow("set_devopt")
+            << Operation([](JsonRpc *rpc) { rpc->setDevopt("xcb_fav_3", "1,2", "tok"); })
+            << "set_devopt" << QJsonArray{"xcb_fav_3", "1,2", tok};
+        QTest::newRow("get_devopt")
+            << Operation([](JsonRpc *rpc) { rpc->getDevopt("xcb_parent_pass", "tok"); })
+            << "get_devopt" << QJsonArray{"xcb_parent_pass", tok};
+        QTest::newRow("get_epg carries 10")
+            << Operation([](JsonRpc *rpc) { rpc->getEpg(1234, "tok"); }) << "get_epg"
+            << QJsonArray{1234, 10, tok};
+        QTest::newRow("find_epg") << Operation([](JsonRpc *rpc) {
+            rpc->findEpg("first.tv", "tok");
+        }) << "find_epg" << QJsonArray{"first.tv", tok};
+        QTest::newRow("logout") << Operation([](JsonRpc *rpc) { rpc->logout("tok"); }) << "logout"
+                                << QJsonArray{tok};
+        QTest::newRow("empty strings stay strings")
+            << Operation([](JsonRpc *rpc) { rpc->getDevopt(QString(), QString()); }) << "get_devopt"
+            << QJsonArray{"", ""};
+    }
+
+    void operationsSendTheirParameters() {
+        QFETCH(Operation, operation);
+        QFETCH(QString, method);
+        QFETCH(QJsonArray, params);
+        exchange(operation);
+        const QList<LocalHttpRequest> requests = m_server.requests();
+        QCOMPARE(requests.size(), 1);
+        QCOMPARE(requests[0].target, QByteArray("/api/v1.0/"));
+        const QJsonObject envelope = parseObject(requests[0].body);
+        QCOMPARE(envelope.keys(), (QStringList{"id", "method", "params"}));
+        QCOMPARE(envelope.value("id"), QJsonValue("1"));
+        QCOMPARE(envelope.value("method").toString(), method);
+        // QJsonArray equality also tells the number 7 from the text "7".
+        QCOMPARE(envelope.value("params").toArray(), params);
+    }
+
+    void loginChoosesTheMethod_data() {
+        QTest::addColumn<QString>("userName");
+        QTest::addColumn<QString>("method");
+        QTest::addColumn<bool>("plainName");
+        QTest::newRow("e-mail") << "viewer@example.com"
+                                << "login" << false;
+        QTest::newRow("e-mail in capitals") << "VIEWER@EXAMPLE.COM"
+                                            << "login" << false;
+        QTest::newRow("e-mail, mixed case") << "Viewer.Name+tv@Mail.Example.Org"
+                                            << "login" << false;
+        QTest::newRow("e-mail, five-letter domain") << "viewer@example.comxx"
+                                                    << "login" << true;
+        QTest::newRow("eight digits") << "12345678"
+                                      << "login_phone" << false;
+        QTest::newRow("largest int") << "2147483647"
+                                     << "login_phone" << false;
+        QTest::newRow("beyond int") << "2147483648"
+                                    << "login" << true;
+        QTest::newRow("eleven digits") << "79991234567"
+                                       << "login" << true;
+        QTest::newRow("plus and digits") << "+12345678"
+                                         << "login_phone" << false;
+        QTest::newRow("plus and eleven digits") << "+79991234567"
+                                                << "login" << true;
+        QTest::newRow("plain name") << "viewer"
+                                    << "login" << true;
+        QTest::newRow("digits and letters") << "1234abc"
+                                            << "login" << true;
+    }
+
+    void loginChoosesTheMethod() {
+        QFETCH(QString, userName);
+        QFETCH(QString, method);
+        QFETCH(bool, plainName);
+        appState().plainNameSignIn = !plainName; // the operation must set it either way
+        exchange([&](JsonRpc *rpc) { rpc->login(userName, "pw", "key"); });
+        QCOMPARE(appState().plainNameSignIn, plainName);
+        const QList<LocalHttpRequest> requests = m_server.requests();
+        QCOMPARE(requests.size(), 1);
+        const QJsonObject envelope = parseObject(requests[0].body);
+        QCOMPARE(envelope.value("method").toString(), method);
+        QCOMPARE(envelope.value("params").toArray(), (QJsonArray{userName, "pw", "key"}));
+    }
+
+    void replies_data() {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QStringList>("events");
+        QTest::addColumn<QString>("alert");
+        const QString none;
+        QTest::newRow("error empty, result 5")
+            << 200 << QByteArray(R"({"error":"","result":5})") << QStringList{"done:5"} << none;
+        QTest::newRow("error text")
+            << 200 << QByteArray(R"({"error":"x","result":5})") << QStringList{"error:x"} << none;
+        QTest::newRow("only a null result")
+            << 200 << QByteArray(R"({"result":null})") << QStringList{"done:null"} << none;
+        QTest::newRow("error object, no result") << 200 << QByteArray(R"({"error":{"code":1}})")
+                                                 << QStringList{"done:undefined"} << none;
+        QTest::newRow("error null") << 200 << QByteArray(R"({"error":null,"result":"t"})")
+                                    << QStringList{"done:\"t\""} << none;
+        QTest::newRow("error number") << 200 << QByteArray(R"({"error":3,"result":[1,2]})")
+                                      << QStringList{"done:[1,2]"} << none;
+        QTest::newRow("result absent")
+            << 200 << QByteArray(R"({"error":""})") << QStringList{"done:undefined"} << none;
+        QTest::newRow("result object") << 200 << QByteArray(R"({"result":{"a":[1]}})")
+                                       << QStringList{"done:{\"a\":[1]}"} << none;
+        QTest::newRow("empty array") << 200 << QByteArray("[]") << QStringList() << none;
+        QTest::newRow("array") << 200 << QByteArray(R"([{"result":1}])") << QStringList() << none;
+        QTest::newRow("not JSON") << 200 << QByteArray("<html>hello</html>") << QStringList()
+                                  << none;
+        QTest::newRow("empty body") << 200 << QByteArray() << QStringList() << none;
+        QTest::newRow("HTTP error with JSON result")
+            << 500 << QByteArray(R"({"error":"","result":5})")
+            << QStringList{"done:5", "error:unknowerror"} << "unknowerror";
+        QTest::newRow("HTTP error with JSON error")
+            << 403 << QByteArray(R"({"error":"denied"})")
+            << QStringList{"error:denied", "error:unknowerror"} << "unknowerror";
+        QTest::newRow("HTTP error, empty body")
+            << 500 << QByteArray() << QStringList{"error:unknowerror"} << "unknowerror";
+        QTest::newRow("HTTP error, not JSON")
+            << 404 << QByteArray("not found") << QStringList{"error:unknowerror"} << "unknowerror";
+    }
+
+    void replies() {
+        QFETCH(int, status);
+        QFETCH(QByteArray, body);
+        QFETCH(QStringList, events);
+        QFETCH(QString, alert);
+        m_server.respond(LocalHttpResponse{status, body});
+        QCOMPARE(exchange([](JsonRpc *rpc) { rpc->getGroups("tok"); }), events);
+        verifyAlert(alert);
+    }
+
+    void connectionFailures_data() {
+        QTest::addColumn<QUrl>("url");
+        QTest::addColumn<QString>("key");
+        QTest::newRow("connection refused")
+            << QUrl(QStringLiteral("http://127.0.0.1:%1/api/v1.0/").arg(closedPort()))
+            << "unknowerror";
+        QTest::newRow("host not found")
+            << QUrl(QStringLiteral("https://%1:9000/api/v1.0/").arg(unknownHost())) << "nointernet";
+    }
+
+    void connectionFailures() {
+        QFETCH(QUrl, url);
+        QFETCH(QString, key);
+        if (url.host() == unknownHost() && !unknownHostFailsToResolve())
+            QSKIP("the resolver here answers names under .invalid");
+        useApi(url);
+        QCOMPARE(exchange([](JsonRpc *rpc) { rpc->getGroups("tok"); }),
+                 QStringList{QStringLiteral("error:") + key});
+        verifyAlert(key);
+    }
+
+    void silentServerTimesOut() {
+        RawHttpServer silent; // reads the request, never answers
+        QVERIFY(silent.start());
+        useApi(silent.url(QStringLiteral("/api/v1.0/")));
+        NetworkManager::setTransferTimeout(300);
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(exchange([](JsonRpc *rpc) { rpc->getGroups("tok"); }),
+                 QStringList{"error:unknowerror"});
+        QVERIFY2(clock.elapsed() >= 250, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(silent.requests().size(), 1);
+        verifyAlert("unknowerror");
+    }
+
+    void certificates_data() {
+        QTest::addColumn<QString>("caFile");
+        QTest::addColumn<QStringList>("events");
+        QTest::addColumn<QString>("alert");
+        const QStringList failed{"error:unknowerror"};
+        QTest::newRow("untrusted") << QString() << failed << "unknowerror";
+        QTest::newRow("ca_file missing") << "/nonexistent/ca.pem" << failed << "unknowerror";
+        QTest::newRow("ca_file without a certificate") << "key" << failed << "unknowerror";
+        QTest::newRow("trusted through ca_file")
+            << "certificate" << QStringList{"done:\"tok\""} << QString();
+    }
+
+    void certificates() {
+        QFETCH(QString, caFile);
+        QFETCH(QStringList, events);
+        QFETCH(QString, alert);
+        if (caFile == QLatin1String("certificate"))
+            caFile = m_certificate->certificateFile();
+        else if (caFile == QLatin1String("key"))
+            caFile = m_certificate->keyFile();
+        ServiceConfig config = serviceConfig();
+        config.apiUrl = m_tlsServer->url(QStringLiteral("/api/v1.0/"));
+        config.caFile = caFile;
+        setServiceConfig(config);
+        m_tlsServer->clearRequests();
+        m_tlsServer->respond(LocalHttpResponse{200, R"({"result":"tok"})"});
+
+        QCOMPARE(exchange([](JsonRpc *rpc) { rpc->getGroups("tok"); }), events);
+        verifyAlert(alert);
+        QCOMPARE(m_tlsServer->requestCount(), alert.isEmpty() ? 1 : 0);
+    }
+
+    void offlineReportsAtOnceAndSendsNothing_data() {
+        QTest::addColumn<Operation>("operation");
+        QTest::newRow("call") << Operation([](JsonRpc *rpc) { rpc->getGroups("tok"); });
+        QTest::newRow("login") << Operation([](JsonRpc *rpc) { rpc->login("a@b.com", "p", ""); });
+        QTest::newRow("location") << Operation([](JsonRpc *rpc) { rpc->requestLocation(); });
+        QTest::newRow("version") << Operation([](JsonRpc *rpc) { rpc->requestVersion(); });
+    }
+
+    void offlineReportsAtOnceAndSendsNothing() {
+        QFETCH(Operation, operation);
+        JsonRpc::setOnlineCheck([] { return false; });
+        JsonRpc rpc;
+        Recorder recorder(&rpc);
+        operation(&rpc);
+        QCOMPARE(recorder.events, QStringList{"error:nointernet"});
+        verifyAlert("nointernet");
+        QTest::qWait(200);
+        QCOMPARE(recorder.events, QStringList{"error:nointernet"});
+        QCOMPARE(m_server.requestCount(), 0);
+    }
+
+    void failuresWithoutAnOverlayAreOnlyLogged() {
+        m_overlay.reset();
+        QVERIFY(!appState().alertFrame);
+        useApi(QUrl(QStringLiteral("http://127.0.0.1:%1/api/v1.0/").arg(closedPort())));
+        QCOMPARE(exchange([](JsonRpc *rpc) { rpc->getGroups("tok"); }),
+                 QStringList{"error:unknowerror"});
+        JsonRpc::setOnlineCheck([] { return false; });
+        JsonRpc rpc;
+        Recorder recorder(&rpc);
+        rpc.requestVersion();
+        QCOMPARE(recorder.events, QStringList{"error:nointernet"});
+    }
+
+    void lookups_data() {
+        QTest::addColumn<bool>("version");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QStringList>("events");
+        QTest::newRow("location") << false << QByteArray(R"({"countryCode":"RU","city":"Omsk"})")
+                                  << QStringList{"done:\"RU\""};
+        QTest::newRow("location without code")
+            << false << QByteArray(R"({"city":"Omsk"})") << QStringList{"done:undefined"};
+        QTest::newRow("location array") << false << QByteArray("[]") << QStringList();
+        QTest::newRow("location not JSON") << false << QByteArray("<html>") << QStringList();
+        QTest::newRow("version") << true
+                                 << QByteArray(R"({"MajorVersion":1,"MinorVersion":2,"Build":3})")
+                                 << QStringList{
+                                        R"(done:{"Build":3,"MajorVersion":1,"MinorVersion":2})"};
+        QTest::newRow("version array") << true << QByteArray("[]") << QStringList{"done:{}"};
+        QTest::newRow("version not JSON") << true << QByteArray("1.2.3") << QStringList();
+    }
+
+    void lookups() {
+        QFETCH(bool, version);
+        QFETCH(QByteArray, body);
+        QFETCH(QStringList, events);
+        m_server.respond(LocalHttpResponse{200, body});
+        const QStringList seen = exchange([version](JsonRpc *rpc) {
+            if (version)
+                rpc->requestVersion();
+            else
+                rpc->requestLocation();
+        });
+        QCOMPARE(seen, events);
+        const QList<LocalHttpRequest> requests = m_server.requests();
+        QCOMPARE(requests.size(), 1);
+        QCOMPARE(requests[0].method, QByteArray("GET"));
+        QCOMPARE(requests[0].target, version ? QByteArray("/updinfo.php") : QByteArray("/json"));
+        QCOMPARE(requests[0].header("Content-Type"), QByteArray("application/json"));
+        QVERIFY(requests[0].body.isEmpty());
+    }
+
+    void lookupFailuresAreReportedLikeCalls() {
+        ServiceConfig config = serviceConfig();
+        config.geoUrl = QUrl(QStringLiteral("http://127.0.0.1:%1/json").arg(closedPort()));
+        setServiceConfig(config);
+        QCOMPARE(exchange([](JsonRpc *rpc) { rpc->requestLocation(); }),
+                 QStringList{"error:unknowerror"});
+        verifyAlert("unknowerror");
+    }
+
+    void clientDeletedInItsSlotIsSafe() {
+        auto *rpc = new JsonRpc;
+        bool called = false;
+        connect(rpc, &JsonRpc::done, this, [&](const QJsonValue &) {
+            called = true;
+            delete rpc;
+        });
+        rpc->getGroups("tok");
+        QTRY_VERIFY(called);
+        QTest::qWait(50);
+    }
+};
+
+QTEST_MAIN(TestJsonRpc)
+#include "tst_jsonrpc.moc"
