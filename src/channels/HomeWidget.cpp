@@ -19,3 +19,5 @@ void HomeWidget::stop() {}
 void HomeWidget::reload() {}
 
 void HomeWidget::toggleFullScreen() {}
+
+void HomeWidget::updatePlaylistName() {}

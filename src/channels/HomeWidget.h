@@ -15,4 +15,7 @@ public:
     void stop();
     void reload();
     void toggleFullScreen();
+
+    // Shows the current playlist's name in the channel-list toolbar.
+    void updatePlaylistName();
 };

@@ -1,8 +1,259 @@
 #include "playlists/DirectLinkWidget.h"
 
+#include "ui_DirectLinkWidget.h"
+
+#include "app/AppState.h"
+#include "app/MainWindow.h"
+#include "app/Messages.h"
+#include "app/SlidingStackedWidget.h"
+#include "playlists/OfflinePlaylistStore.h"
+#include "service/DownloadFileHandler.h"
+#include "service/JsonRpc.h"
+#include "service/UploadFile.h"
+#include "settings/DialogMainSettings.h"
+#include "widgets/AlertFrame.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+namespace {
+
+AlertFrame *overlay() {
+    return appState().alertFrame;
+}
+
+} // namespace
+
 DirectLinkWidget::DirectLinkWidget(QWidget *parent)
-    : QWidget(parent) {}
+    : QWidget(parent)
+    , ui(new Ui::DirectLinkWidget) {
+    ui->setupUi(this);
+    ui->label_title->setText(msg("directlink"));
+    ui->lineEdit_directlink->setPlaceholderText(msg("directlink"));
+    ui->lineEdit_title->setPlaceholderText(msg("title"));
+    ui->lineEdit_directlink->setAttribute(Qt::WA_MacShowFocusRect, false);
+    ui->lineEdit_title->setAttribute(Qt::WA_MacShowFocusRect, false);
+}
 
 DirectLinkWidget::~DirectLinkWidget() = default;
 
-void DirectLinkWidget::setMode(bool, const QString &) {}
+MainWindow *DirectLinkWidget::mainWindow() const {
+    return m_mainWindow ? m_mainWindow : appState().mainWindow.data();
+}
+
+bool DirectLinkWidget::isAcceptedLink(const QString &link) {
+    static const QStringList accepted{QStringLiteral("m3u8"), QStringLiteral("xspf"),
+                                      QStringLiteral("m3u"),  QStringLiteral("pls"),
+                                      QStringLiteral("b4s"),  QStringLiteral("wpl"),
+                                      QStringLiteral("asx")};
+    return accepted.contains(QFileInfo(link).completeSuffix());
+}
+
+void DirectLinkWidget::setMode(bool linkMode, const QString &path) {
+    this->linkMode = linkMode;
+    chosenPath = path;
+    ui->lineEdit_directlink->clear();
+    ui->lineEdit_title->clear();
+    if (linkMode) {
+        ui->frame_3->show();
+        ui->lineEdit_directlink->setPlaceholderText(msg("directlink"));
+        ui->lineEdit_title->setPlaceholderText(msg("title"));
+    } else {
+        ui->frame_3->hide();
+        ui->lineEdit_directlink->setPlaceholderText(msg("title"));
+    }
+}
+
+QString DirectLinkWidget::title() const {
+    return linkMode ? ui->lineEdit_title->text() : ui->lineEdit_directlink->text();
+}
+
+JsonRpc *DirectLinkWidget::newClient() {
+    auto *client = new JsonRpc(this);
+    // An HTTP error status can bring error() after done(); deleteLater lets
+    // both arrive.
+    connect(client, &JsonRpc::done, client, &QObject::deleteLater);
+    connect(client, &JsonRpc::error, client, &QObject::deleteLater);
+    return client;
+}
+
+void DirectLinkWidget::signIn() {
+    const AppState &state = appState();
+    JsonRpc *client = newClient();
+    connect(client, &JsonRpc::error, this, &DirectLinkWidget::rpcError);
+    client->login(state.userName, state.password, state.deviceKey);
+    connect(client, &JsonRpc::done, this, &DirectLinkWidget::LoginDone);
+}
+
+void DirectLinkWidget::rejectField(QLineEdit *field, const char *messageKey) {
+    if (AlertFrame *frame = overlay())
+        frame->showAlert(this, msg("error"), msg(messageKey));
+    field->setFocus(Qt::OtherFocusReason);
+}
+
+void DirectLinkWidget::showError(const QString &message) {
+    AlertFrame *frame = overlay();
+    if (!frame) {
+        qDebug() << "add playlist:" << message;
+        return;
+    }
+    frame->hideBusy();
+    frame->showAlert(this, msg("error"), message);
+}
+
+void DirectLinkWidget::on_pushButton_2_clicked() {
+    if (!linkMode) {
+        const QString name = ui->lineEdit_directlink->text();
+        if (name.isEmpty()) {
+            rejectField(ui->lineEdit_directlink, "alert1");
+            return;
+        }
+        if (AlertFrame *frame = overlay())
+            frame->showBusy(this);
+        uploadPath = chosenPath;
+        if (!appState().offlineMode) {
+            signIn();
+            return;
+        }
+        if (!OfflinePlaylistStore::add(name, chosenPath, false)) {
+            showError(msg("alert14"));
+            return;
+        }
+        finish();
+        return;
+    }
+
+    const QString link = ui->lineEdit_directlink->text();
+    if (link.isEmpty()) {
+        rejectField(ui->lineEdit_directlink, "alert1");
+        return;
+    }
+    if (ui->lineEdit_title->text().isEmpty()) {
+        rejectField(ui->lineEdit_title, "alert1");
+        return;
+    }
+    if (!isAcceptedLink(link)) {
+        rejectField(ui->lineEdit_directlink, "errorlink");
+        return;
+    }
+    startDownload(link);
+}
+
+void DirectLinkWidget::startDownload(const QString &link) {
+    const QString directory = OfflinePlaylistStore::directory();
+    QDir().mkdir(directory);
+    QString target = directory + QLatin1Char('/');
+    if (appState().offlineMode) {
+        downloadDir =
+            std::make_unique<QTemporaryDir>(directory + QStringLiteral("/download-XXXXXX"));
+        if (!downloadDir->isValid()) {
+            showError(downloadDir->errorString());
+            downloadDir.reset();
+            return;
+        }
+        target = downloadDir->path() + QLatin1Char('/');
+    }
+
+    auto *handler = new DownloadFileHandler(this);
+    handler->url = QUrl(link, QUrl::TolerantMode);
+    handler->customName.clear();
+    handler->targetDir = QDir(target);
+    const auto finished = qOverload<const QString &>(&DownloadFileHandler::fileDownloadFinished);
+    connect(handler, &DownloadFileHandler::fileDownloadStarted, this,
+            &DirectLinkWidget::downloadStart);
+    connect(handler, finished, this, &DirectLinkWidget::downloadFinsh);
+    connect(handler, &DownloadFileHandler::fileDownloadError, this,
+            &DirectLinkWidget::downloadError);
+    // A file that cannot be created is a download failure like any other.
+    connect(handler, &DownloadFileHandler::fileOpeningError, this,
+            &DirectLinkWidget::downloadError);
+    // One handler per download, gone once it has reported.
+    connect(handler, finished, handler, &QObject::deleteLater);
+    connect(handler, &DownloadFileHandler::fileDownloadError, handler, &QObject::deleteLater);
+    connect(handler, &DownloadFileHandler::fileOpeningError, handler, &QObject::deleteLater);
+    handler->beginDownload();
+}
+
+void DirectLinkWidget::downloadStart() {
+    if (AlertFrame *frame = overlay())
+        frame->showBusy(this);
+}
+
+void DirectLinkWidget::downloadFinsh(const QString &s_file) {
+    uploadPath = s_file;
+    if (!appState().offlineMode) {
+        signIn();
+        return;
+    }
+    const bool added = OfflinePlaylistStore::add(title(), s_file, true);
+    downloadDir.reset();
+    if (!added) {
+        showError(msg("alert14"));
+        return;
+    }
+    finish();
+}
+
+void DirectLinkWidget::downloadError(const QString &errorMessage) {
+    downloadDir.reset();
+    showError(errorMessage);
+}
+
+void DirectLinkWidget::LoginDone(const QJsonValue &result) {
+    const QString token = result.toString();
+    JsonRpc *client = newClient();
+    connect(client, &JsonRpc::error, this, &DirectLinkWidget::rpcError);
+    client->getUploadHash(token);
+    connect(client, &JsonRpc::done, this, &DirectLinkWidget::LoadHasKey);
+}
+
+void DirectLinkWidget::LoadHasKey(const QJsonValue &result) {
+    uploadHash = result.toString();
+    auto *upload = new UploadFile(this);
+    uploader = upload;
+    connect(upload, &UploadFile::uploadFinished, this, &DirectLinkWidget::upload_finished);
+    // The uploader owns its reply; both go once the page has heard of it.
+    connect(upload, &UploadFile::uploadFinished, upload, &QObject::deleteLater);
+    upload->upload(uploadHash, uploadPath, title());
+}
+
+void DirectLinkWidget::upload_finished(QNetworkReply *) {
+    if (AlertFrame *frame = overlay())
+        frame->hideBusy();
+    finish();
+}
+
+void DirectLinkWidget::rpcError(const QString &result) {
+    if (result == QLatin1String("nointernet") || result == QLatin1String("unknowerror"))
+        return;
+    showError(msg("alert2"));
+}
+
+void DirectLinkWidget::finish() {
+    if (AlertFrame *frame = overlay())
+        frame->hideBusy();
+    on_pushButton_back_clicked();
+    if (!appState().dialogCreated) {
+        if (MainWindow *window = mainWindow())
+            window->loadPlaylistPage();
+    } else if (DialogMainSettings *dialog = appState().settingsDialog) {
+        dialog->reloadPlaylistPage();
+    }
+}
+
+void DirectLinkWidget::on_pushButton_back_clicked() {
+    if (appState().dialogCreated) {
+        DialogMainSettings *dialog = appState().settingsDialog;
+        if (dialog && dialog->stack()) {
+            dialog->stack()->setAnimation(QEasingCurve::OutQuart);
+            dialog->stack()->slideInIdx(DialogMainSettings::PlaylistPage);
+        }
+        return;
+    }
+    if (MainWindow *window = mainWindow()) {
+        window->stack()->setAnimation(QEasingCurve::OutQuart);
+        window->stack()->slideInIdx(MainWindow::PlaylistPage);
+    }
+}

@@ -1,0 +1,100 @@
+#include "playlists/OfflinePlaylistStore.h"
+
+#include "app/SettingsKeys.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <QSettings>
+
+namespace {
+
+constexpr int maxStemLength = 100;
+
+bool isForbidden(QChar c) {
+    static const QString forbidden = QStringLiteral("/\\:*?\"<>|");
+    return forbidden.contains(c) || c.category() == QChar::Other_Control;
+}
+
+} // namespace
+
+QString OfflinePlaylistStore::directory() {
+    return QStringLiteral("playlists");
+}
+
+QJsonArray OfflinePlaylistStore::list() {
+    QJsonArray records;
+    QSettings settings(SettingsKeys::organisation, SettingsKeys::application);
+    settings.beginGroup(SettingsKeys::groupOfflinePlaylist);
+    // allKeys, not childKeys: a title holding "/" is stored as a nested key.
+    const QStringList titles = settings.allKeys();
+    for (int i = 0; i < titles.size(); ++i) {
+        QJsonObject record;
+        record.insert(QStringLiteral("id"), i + 1);
+        record.insert(QStringLiteral("name"), QString());
+        record.insert(QStringLiteral("source"), settings.value(titles.at(i)).toString());
+        record.insert(QStringLiteral("title"), titles.at(i));
+        records.append(record);
+    }
+    settings.endGroup();
+    return records;
+}
+
+QString OfflinePlaylistStore::fileStem(const QString &title) {
+    QString stem;
+    stem.reserve(title.size());
+    for (const QChar c : title)
+        stem.append(isForbidden(c) ? QLatin1Char('_') : c);
+    stem.truncate(maxStemLength);
+    // A leading dot would hide the file, and dots alone name the directory
+    // itself or its parent where the suffix is empty.
+    if (stem.isEmpty() || stem.startsWith(QLatin1Char('.')))
+        stem.prepend(QLatin1Char('_'));
+    static const QRegularExpression deviceName(
+        QStringLiteral("^(CON|PRN|AUX|NUL|COM[1-9]|LPT[1-9])$"),
+        QRegularExpression::CaseInsensitiveOption);
+    if (deviceName.match(stem.trimmed()).hasMatch())
+        stem.prepend(QLatin1Char('_'));
+    return stem;
+}
+
+QString OfflinePlaylistStore::destinationFor(const QString &title, const QString &suffix) {
+    return directory() + QLatin1Char('/') + fileStem(title) + QLatin1Char('.') + suffix;
+}
+
+bool OfflinePlaylistStore::add(const QString &title, const QString &file, bool moveFile) {
+    // The store folds slashes away (and on some systems backslashes): a
+    // title made of them alone would become the empty key, which stands for
+    // the whole group.
+    if (title.count(QLatin1Char('/')) + title.count(QLatin1Char('\\')) == title.size()) {
+        qDebug() << "offline playlist title" << title << "cannot be a settings key";
+        return false;
+    }
+    QDir().mkpath(directory());
+    const QString destination = destinationFor(title, QFileInfo(file).completeSuffix());
+    const bool placed =
+        moveFile ? QFile::rename(file, destination) : QFile::copy(file, destination);
+    if (!placed) {
+        qDebug() << "offline playlist" << title << "could not be placed at" << destination;
+        return false;
+    }
+    QSettings settings(SettingsKeys::organisation, SettingsKeys::application);
+    settings.beginGroup(SettingsKeys::groupOfflinePlaylist);
+    settings.setValue(title, destination);
+    settings.endGroup();
+    return true;
+}
+
+void OfflinePlaylistStore::remove(const QString &title, const QString &source) {
+    if (!source.isEmpty())
+        QFile::remove(source);
+    QSettings settings(SettingsKeys::organisation, SettingsKeys::application);
+    settings.beginGroup(SettingsKeys::groupOfflinePlaylist);
+    // The empty key would remove every entry of the group.
+    if (!title.isEmpty())
+        settings.remove(title);
+    settings.endGroup();
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QJsonArray>
+#include <QString>
+
+// The playlists kept on this computer for offline mode. Settings group
+// "offline_playlist" maps each playlist's title to the path of its file,
+// relative to the working directory; the files live in the directory
+// "playlists".
+//
+// Titles stay the keys, but a file's name is made from a cleaned-up title
+// (see fileStem()), so that no title can place a file outside "playlists".
+class OfflinePlaylistStore {
+public:
+    // "playlists", relative to the working directory.
+    static QString directory();
+
+    // The entries as playlist records in store order: "id" (position + 1),
+    // "name" (empty), "source" (the stored path) and "title" (the key).
+    static QJsonArray list();
+
+    // The title with everything that could leave the directory or that a
+    // file system refuses in a name replaced by "_": path separators, the
+    // characters Windows forbids, control characters, a leading dot, and
+    // the Windows device names; cut to 100 characters.
+    static QString fileStem(const QString &title);
+    // "playlists/" + fileStem(title) + "." + suffix.
+    static QString destinationFor(const QString &title, const QString &suffix);
+
+    // Puts file into the directory under the title's name by copying it
+    // (moveFile false) or moving it (true), and records the title. An
+    // existing file is never replaced. When the file cannot be placed,
+    // nothing is recorded and false is returned.
+    static bool add(const QString &title, const QString &file, bool moveFile);
+
+    // Deletes the playlist's file and its entry.
+    static void remove(const QString &title, const QString &source);
+};
