@@ -32,8 +32,11 @@ QByteArray UploadFile::multipartBody(const QString &fileName, const QByteArray &
     QByteArray body;
     body += "--" + boundary + "\r\n";
     body += "--" + boundary + "\r\n";
-    body += "Content-Disposition: form-data; name=\"inplaylist\"; filename=\"" + fileName.toUtf8() +
-            "\"\r\n";
+    // A quote or a line break in the name would end the header early; they
+    // are percent-encoded, as browsers do, and everything else goes as is.
+    QByteArray name = fileName.toUtf8();
+    name.replace('"', "%22").replace('\r', "%0D").replace('\n', "%0A");
+    body += "Content-Disposition: form-data; name=\"inplaylist\"; filename=\"" + name + "\"\r\n";
     body += "Content-Type: audio/x-mpegurl\r\n\r\n";
     body += content;
     body += "\r\n";

@@ -273,6 +273,17 @@ private slots:
                           "x"
                           "\r\n"
                           "--*****--\r\n");
+        QTest::newRow("quote in file name")
+            << "say \"hi\".m3u" << QByteArray("x") << "Hi" << QByteArray("/upload/playlist/h4sh/Hi")
+            << QByteArray("--*****\r\n"
+                          "--*****\r\n"
+                          "Content-Disposition: form-data; name=\"inplaylist\"; "
+                          "filename=\"say %22hi%22.m3u\"\r\n"
+                          "Content-Type: audio/x-mpegurl\r\n"
+                          "\r\n"
+                          "x"
+                          "\r\n"
+                          "--*****--\r\n");
         QTest::newRow("non-ASCII names")
             << QString::fromUtf8("кино.m3u") << QByteArray("x") << QString::fromUtf8("Кино")
             << QByteArray("/upload/playlist/h4sh/%D0%9A%D0%B8%D0%BD%D0%BE")
