@@ -203,25 +203,40 @@ void JsonRpc::RequestError(QNetworkReply::NetworkError networkError) {
     }
 }
 
+JsonRpc::ReplyOutcome JsonRpc::interpretReply(const QByteArray &body) {
+    ReplyOutcome outcome;
+    QJsonParseError parseError;
+    const QJsonDocument document = QJsonDocument::fromJson(body, &parseError);
+    if (parseError.error != QJsonParseError::NoError) {
+        qDebug() << parseError.errorString();
+        return outcome;
+    }
+    if (!document.isObject())
+        return outcome;
+    const QJsonObject object = document.object();
+    // A non-string error member counts as no error at all.
+    outcome.error = object.value(QLatin1String("error")).toString();
+    if (!outcome.error.isEmpty()) {
+        outcome.kind = ReplyOutcome::Failure;
+    } else {
+        outcome.kind = ReplyOutcome::Success;
+        outcome.result = object.value(QLatin1String("result"));
+    }
+    return outcome;
+}
+
 void JsonRpc::replyFinished() {
     QNetworkReply *reply = m_reply;
     if (!reply)
         return;
-    QJsonParseError parseError;
-    const QJsonDocument document = QJsonDocument::fromJson(readBody(reply), &parseError);
+    const ReplyOutcome outcome = interpretReply(readBody(reply));
     // Released before the signals go out: a page may delete this client in
     // its slot, and the reply with it.
     reply->deleteLater();
-    if (parseError.error != QJsonParseError::NoError) {
-        qDebug() << parseError.errorString();
-    } else if (document.isObject()) {
-        const QJsonObject object = document.object();
-        const QString serviceError = object.value(QLatin1String("error")).toString();
-        if (!serviceError.isEmpty())
-            emit error(serviceError);
-        else
-            emit done(object.value(QLatin1String("result")));
-    }
+    if (outcome.kind == ReplyOutcome::Failure)
+        emit error(outcome.error);
+    else if (outcome.kind == ReplyOutcome::Success)
+        emit done(outcome.result);
     emit settled();
 }
 

@@ -58,6 +58,15 @@ public:
     void findEpg(const QString &epgId, const QString &token);
     void logout(const QString &token);
 
+    // What a service reply body means: nothing (not JSON, or not an
+    // object), the service's error text, or the result value.
+    struct ReplyOutcome {
+        enum Kind { Nothing, Failure, Success } kind = Nothing;
+        QString error;
+        QJsonValue result;
+    };
+    static ReplyOutcome interpretReply(const QByteArray &body);
+
     // Plain GET lookups: done() carries the "countryCode" of the
     // geolocation reply, or the whole version-information object.
     void requestLocation();
