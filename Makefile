@@ -4,7 +4,7 @@ JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 XVFB = xvfb-run -a -s "-screen 0 1920x1080x24"
 
-.PHONY: all deps configure build run test clean
+.PHONY: all deps configure build run test fuzz clean
 
 all: build
 
@@ -22,6 +22,10 @@ run: build
 
 test: build
 	@$(XVFB) ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) $(CTEST_FLAGS)
+
+# Each fuzz target runs FUZZ_SECONDS (default 60).
+fuzz: deps
+	@scripts/fuzz $(or $(FUZZ_SECONDS),60)
 
 clean:
 	rm -rf $(BUILD)

@@ -22,7 +22,10 @@ QJsonArray load(const QString &path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         return QJsonArray();
-    QByteArray bytes = file.readAll();
+    return parse(file.readAll());
+}
+
+QJsonArray parse(QByteArray bytes) {
     const int end = bytes.indexOf('\0');
     if (end >= 0)
         bytes.truncate(end);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QString>
@@ -14,6 +15,9 @@ namespace CountryTable {
 // UTF-8 JSON. Anything but a JSON array (a missing file included) gives an
 // empty table.
 QJsonArray load(const QString &path = QStringLiteral(":/countries"));
+
+// The same reading of bytes already in memory.
+QJsonArray parse(QByteArray bytes);
 
 // The first record whose "dial_code" is exactly dialCode, or an empty object.
 QJsonObject byDialCode(const QJsonArray &table, const QString &dialCode);
