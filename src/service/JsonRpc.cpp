@@ -113,8 +113,11 @@ void JsonRpc::login(const QString &userName, const QString &password, const QStr
     QRegExp mail(QStringLiteral("\\b[A-Z0-9._%+-]+@[A-Z0-9.-]+\\.[A-Z]{2,4}\\b"),
                  Qt::CaseInsensitive);
     const bool isMail = mail.exactMatch(userName);
+    // A 64-bit conversion: phone numbers with their country code have
+    // eleven or more digits, more than a 32-bit number holds, and a user
+    // who signed up by phone must not be taken for a plain-name sign-in.
     bool isNumber = false;
-    userName.toInt(&isNumber, 10);
+    userName.toLongLong(&isNumber, 10);
 
     appState().plainNameSignIn = false;
     if (isMail) {

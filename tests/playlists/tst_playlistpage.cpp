@@ -172,8 +172,8 @@ private slots:
         QTest::addColumn<bool>("plain");
         QTest::newRow("e-mail") << email << false;
         QTest::newRow("plain name") << QString::fromLatin1(DevServiceProcess::demoName) << true;
-        // Eleven digits do not make a 32-bit number: a plain name too.
-        QTest::newRow("long phone") << QString::fromLatin1(DevServiceProcess::demoPhone) << true;
+        // A phone number with its country code is a number, not a plain name.
+        QTest::newRow("phone") << QString::fromLatin1(DevServiceProcess::demoPhone) << false;
     }
     void layoutFollowsKindOfAccount() {
         QFETCH(QString, user);

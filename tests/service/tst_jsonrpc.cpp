@@ -247,14 +247,21 @@ private slots:
                                       << "login_phone" << false;
         QTest::newRow("largest int") << "2147483647"
                                      << "login_phone" << false;
+        // Phone numbers with their country code need more than 32 bits.
         QTest::newRow("beyond int") << "2147483648"
-                                    << "login" << true;
+                                    << "login_phone" << false;
         QTest::newRow("eleven digits") << "79991234567"
-                                       << "login" << true;
+                                       << "login_phone" << false;
+        QTest::newRow("fifteen digits") << "861012345678901"
+                                        << "login_phone" << false;
         QTest::newRow("plus and digits") << "+12345678"
                                          << "login_phone" << false;
         QTest::newRow("plus and eleven digits") << "+79991234567"
-                                                << "login" << true;
+                                                << "login_phone" << false;
+        QTest::newRow("beyond 64 bits") << "92233720368547758070"
+                                        << "login" << true;
+        QTest::newRow("phone with blanks") << "+7 999 123 45 67"
+                                           << "login" << true;
         QTest::newRow("plain name") << "viewer"
                                     << "login" << true;
         QTest::newRow("digits and letters") << "1234abc"
