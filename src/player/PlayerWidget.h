@@ -1,0 +1,111 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QJsonObject>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+#include <QWidget>
+
+class AlertFrame;
+class PlayerButtomToolBar;
+class VlcInstance;
+class VlcMediaPlayer;
+class VlcWidgetVideo;
+
+// The video surface of the channel browser. It owns the media engine, plays
+// one stream address at a time, covers the picture with a busy overlay while
+// the stream opens and buffers, and opens a live stream again when it stops
+// by itself.
+class PlayerWidget : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit PlayerWidget(QWidget *parent = nullptr);
+    ~PlayerWidget() override;
+
+    // The record of the channel being played, written by the channel browser
+    // before each playUrl and read by the programme overlay.
+    QJsonObject channel;
+
+    void playUrl(const QString &url);
+    // A stop asked for by the program: the stream stays stopped.
+    void stopPlayback();
+    bool isPlaying() const;
+    void pausePlayback();
+    // A live stream cannot continue where it paused: it is opened again.
+    void resume();
+    void setVolume(int volume);
+    void toggleMute();
+    void cycleAspectRatio();
+    // Recreates the engine (after the cache size changed) and plays the
+    // current address again.
+    void rebuildEngine();
+
+    // The engine arguments made from the current cache size.
+    static QStringList engineArguments();
+
+    QString currentUrl() const { return url; }
+    VlcInstance *engine() const { return m_instance; }
+    VlcMediaPlayer *mediaPlayer() const { return m_player; }
+    VlcWidgetVideo *videoWidget() const { return m_video; }
+    AlertFrame *busyOverlay() const { return m_busy; }
+    // Whether the programme overlay is meant to be on screen (it toggles on
+    // clicks and hides itself after five seconds).
+    bool isOverlayShown() const { return m_overlayShown; }
+    // Delay before the next automatic reopen, and whether one is waiting.
+    int reopenDelay() const { return m_reopenDelay; }
+    bool isReopenPending() const { return m_reopenTimer.isActive(); }
+
+private slots:
+    void vlc_buffering(float buffer);
+    void vlc_opening();
+    void vlc_playing();
+    void vlc_error();
+    void vlc_stateChanged();
+    void vlc_positionChanged(float);
+    void vlc_timeChanged(int time);
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void timerEvent(QTimerEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    void createEngine();
+    void destroyEngine();
+    void openStream();
+    void scheduleReopen();
+    void layoutChildren();
+    void setOverlayShown(bool shown);
+    bool isFullScreen() const;
+    static PlayerButtomToolBar *bottomBar();
+
+    QString url;
+    bool openInProgress = false;
+    int overlayTimerId = 0;
+
+    VlcInstance *m_instance = nullptr;
+    VlcMediaPlayer *m_player = nullptr;
+    VlcWidgetVideo *m_video = nullptr;
+    AlertFrame *m_busy = nullptr;
+    // The programme overlay (a PlayerEpg), made and destroyed with the
+    // engine; while there is none it counts as zero pixels high.
+    QPointer<QWidget> m_programme;
+    bool m_overlayShown = false;
+
+    // Reopening a stream that stopped by itself: a stop the program asked for
+    // is not reopened, and a stream that keeps ending at once is retried less
+    // and less often.
+    bool m_stopRequested = false;
+    QTimer m_reopenTimer;
+    int m_reopenDelay;
+    QElapsedTimer m_playingSince;
+
+    // What the toolbars set, so that a rebuilt engine sounds the same.
+    int m_volume = -1;
+    bool m_muted = false;
+};
