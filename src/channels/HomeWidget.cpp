@@ -1,23 +1,878 @@
 #include "channels/HomeWidget.h"
 
 #include "app/AppState.h"
+#include "app/Clock.h"
+#include "app/MainWindow.h"
+#include "app/Messages.h"
+#include "channels/ChannelMarks.h"
+#include "channels/GroupItemDelegate.h"
+#include "channels/ListItemDelegate.h"
+#include "channels/LoadImageUrl.h"
+#include "channels/OfflinePlaylistReader.h"
+#include "channels/PlayListToolBar.h"
+#include "epg/EpgSchedule.h"
+#include "epg/EpgWidget.h"
+#include "epg/XmlUrl.h"
+#include "player/PlayerButtomToolBar.h"
+#include "player/PlayerToolBar.h"
+#include "player/PlayerWidget.h"
+#include "service/JsonRpc.h"
+#include "settings/DialogMainSettings.h"
+#include "ui_HomeWidget.h"
+#include "widgets/AlertFrame.h"
 
-HomeWidget *homePage() { return appState().homeWidget.data(); }
+#include <QCoreApplication>
+#include <QDebug>
+#include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGuiApplication>
+#include <QListWidget>
+#include <QPainter>
+#include <QScreen>
+#include <QScrollBar>
+#include <QScroller>
+#include <QScrollerProperties>
+#include <QSplitter>
+#include <QStyleOption>
+#include <QTimerEvent>
+#include <QTranslator>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int barHeight = 50;
+constexpr int leftPanelWidth = 420;
+constexpr int channelRowHeight = 70;
+constexpr int refreshInterval = 60000;
+// Per-channel work (starting requests, releasing what an earlier load left)
+// is done in slices of about this many milliseconds, one slice per turn of
+// the event loop.
+constexpr int sliceMs = 3;
+// Programme requests and logo downloads under way at once. Answers that
+// arrive while the window is busy wait in the event queue and are handled
+// in one go, so a small number keeps every turn of the event loop short;
+// it still keeps the service's connections busy.
+constexpr int maxOpenGuides = 12;
+constexpr int maxOpenLogos = 12;
+
+const QString idKey = QStringLiteral("id");
+const QString titleKey = QStringLiteral("title");
+const QString nameKey = QStringLiteral("name");
+const QString groupIdKey = QStringLiteral("group_id");
+const QString pictKey = QStringLiteral("pict");
+const QString epgKey = QStringLiteral("epg");
+const QString epgIdKey = QStringLiteral("epg_id");
+const QString hrefKey = QStringLiteral("href");
+const QString adultKey = QStringLiteral("adult");
+
+// Item data of a group row: 257 is "1" on the row that holds the playing
+// channel.
+constexpr int groupPlayingRole = Qt::UserRole + 1;
+
+void setKineticScrolling(QListWidget *list) {
+    QScroller::grabGesture(list, QScroller::TouchGesture);
+    QScrollerProperties properties = QScroller::scroller(list)->scrollerProperties();
+    properties.setScrollMetric(QScrollerProperties::DragVelocitySmoothingFactor, 0.6);
+    properties.setScrollMetric(QScrollerProperties::MinimumVelocity, 0.0);
+    properties.setScrollMetric(QScrollerProperties::MaximumVelocity, 0.5);
+    properties.setScrollMetric(QScrollerProperties::MaximumClickThroughVelocity, 0.0);
+    properties.setScrollMetric(QScrollerProperties::AcceleratingFlickMaximumTime, 0.4);
+    properties.setScrollMetric(QScrollerProperties::AcceleratingFlickSpeedupFactor, 1.2);
+    properties.setScrollMetric(QScrollerProperties::SnapPositionRatio, 0.2);
+    properties.setScrollMetric(QScrollerProperties::DragStartDistance, 0.001);
+    properties.setScrollMetric(QScrollerProperties::MousePressEventDelay, 0.5);
+    QScroller::scroller(list)->setScrollerProperties(properties);
+}
+
+QListWidgetItem *groupRow(const QString &title) {
+    auto *item = new QListWidgetItem(title);
+    item->setData(groupPlayingRole, QStringLiteral("0"));
+    return item;
+}
+
+QJsonObject favoritesGroup() {
+    const QString title = msg("favorites");
+    return QJsonObject{{QStringLiteral("id"), 0},
+                       {QStringLiteral("name"), title},
+                       {QStringLiteral("title"), title}};
+}
+
+} // namespace
+
+HomeWidget *homePage() {
+    return appState().homeWidget.data();
+}
 
 HomeWidget::HomeWidget(QWidget *parent)
     : QWidget(parent)
-{
-    appState().homeWidget = this;
+    , ui(new Ui::HomeWidget) {
+    AppState &state = appState();
+    state.homeWidget = this;
+    state.dialogCreated = false;
+
+    ui->setupUi(this);
+    for (QListWidget *list : {ui->listWidget, ui->listWidget_2})
+        list->setAttribute(Qt::WA_MacShowFocusRect, false);
+    connect(ui->listWidget, &QListWidget::itemDoubleClicked, this,
+            &HomeWidget::chnaelListDoubleClick);
+    connect(ui->listWidget_2, &QListWidget::itemClicked, this, &HomeWidget::groupListClick);
+    connect(ui->listWidget, &QListWidget::customContextMenuRequested, this,
+            &HomeWidget::ShowContextMenu);
+
+    // One delegate each for the lists' whole life: the channel delegate
+    // keeps the scaled logos between rebuilds of the rows.
+    m_channelDelegate = new ListItemDelegate(ui->listWidget);
+    m_channelDelegate->mode = ListItemDelegate::ChannelMode;
+    ui->listWidget->setItemDelegate(m_channelDelegate);
+    // Every row is 70 pixels high: the view need not ask each one.
+    ui->listWidget->setUniformItemSizes(true);
+    ui->listWidget_2->setItemDelegate(new GroupItemDelegate(ui->listWidget_2));
+
+    m_epgPanel = new EpgWidget(this);
+    m_epgPanel->hide();
+
+    m_requestTimer.setInterval(0);
+    m_requestTimer.setSingleShot(true);
+    connect(&m_requestTimer, &QTimer::timeout, this, &HomeWidget::sendRequestBatch);
+    m_cleanupTimer.setInterval(0);
+    connect(&m_cleanupTimer, &QTimer::timeout, this, &HomeWidget::releaseLeftovers);
 }
 
-HomeWidget::~HomeWidget() = default;
+HomeWidget::~HomeWidget() {
+    // The requests report to this page when they end, and the widget base
+    // would delete them only after this page has stopped being one.
+    delete m_requests;
+}
 
-void HomeWidget::start() {}
+QListWidget *HomeWidget::channelList() const {
+    return ui->listWidget;
+}
 
-void HomeWidget::stop() {}
+QListWidget *HomeWidget::groupList() const {
+    return ui->listWidget_2;
+}
 
-void HomeWidget::reload() {}
+void HomeWidget::start() {
+    if (!m_built)
+        buildPage();
+    else
+        reload();
+}
 
-void HomeWidget::toggleFullScreen() {}
+void HomeWidget::buildPage() {
+    m_built = true;
+    m_player = new PlayerWidget(this);
+    m_player->setGeometry(rect());
+    m_player->show();
 
-void HomeWidget::updatePlaylistName() {}
+    m_leftPanel = new QWidget;
+    auto *leftLayout = new QVBoxLayout(m_leftPanel);
+    leftLayout->setContentsMargins(0, 0, 0, 0);
+    leftLayout->setSpacing(0);
+    m_playListBar = new PlayListToolBar;
+    m_playListBar->setFixedHeight(barHeight);
+    ui->listWidget_2->setFixedHeight(barHeight);
+    leftLayout->addWidget(ui->listWidget_2);
+    leftLayout->addWidget(ui->listWidget);
+    leftLayout->addWidget(m_playListBar);
+    m_leftPanel->setMinimumWidth(leftPanelWidth);
+    m_leftPanel->setMaximumWidth(leftPanelWidth);
+
+    m_rightPanel = new QWidget;
+    m_rightLayout = new QVBoxLayout(m_rightPanel);
+    m_rightLayout->setContentsMargins(0, 0, 0, 0);
+    m_rightLayout->setSpacing(0);
+    // The toolbars find the player through this page, so it comes first.
+    m_topBar = new PlayerToolBar(this);
+    m_topBar->setFixedHeight(barHeight);
+    m_bottomBar = new PlayerButtomToolBar(this);
+    m_bottomBar->setFixedHeight(barHeight);
+    m_rightLayout->addWidget(m_topBar);
+    m_rightLayout->addWidget(m_player);
+    m_rightLayout->addWidget(m_bottomBar);
+
+    m_splitter = new QSplitter(Qt::Horizontal);
+    m_splitter->addWidget(m_leftPanel);
+    m_splitter->addWidget(m_rightPanel);
+    auto *pageLayout = new QVBoxLayout(this);
+    pageLayout->setContentsMargins(0, 0, 0, 0);
+    pageLayout->setSpacing(0);
+    pageLayout->addWidget(m_splitter);
+
+    ui->listWidget->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    ui->listWidget_2->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setKineticScrolling(ui->listWidget);
+    setKineticScrolling(ui->listWidget_2);
+
+    ui->listWidget_2->setStyleSheet(QStringLiteral("background: rgb(98,136,166);"));
+    ui->listWidget->setStyleSheet(QStringLiteral("background: rgb(255,255,255);"));
+    updatePlaylistName();
+
+    reload();
+}
+
+void HomeWidget::stop() {
+    if (refreshTimerId) {
+        killTimer(refreshTimerId);
+        refreshTimerId = 0;
+    }
+    if (m_player)
+        m_player->stopPlayback();
+}
+
+bool HomeWidget::requestsPending() const {
+    return m_nextRequest < channels.size() && !appState().offlineMode;
+}
+
+QString HomeWidget::logoCacheDirectory() {
+    return LoadImageUrl::cacheDirectory();
+}
+
+void HomeWidget::cancelChannelRequests() {
+    m_requestTimer.stop();
+    // Whatever the last load still waits for goes with it: its answers
+    // belong to a playlist that is no longer shown. Its session ends here
+    // if it has not ended yet.
+    delete m_requests;
+    m_requests = new QObject(this);
+    m_nextRequest = 0;
+    m_openGuides.clear();
+    m_openLogos = 0;
+    m_groupsLoaded = false;
+    endSession();
+}
+
+void HomeWidget::retireLoadedData() {
+    // Freeing a long playlist with a week of programmes per channel takes
+    // seconds: it is handed over and released a slice at a time.
+    shownChannels = QJsonArray();
+    m_shownPositions.clear();
+    if (!channels.isEmpty())
+        m_oldChannels.append(std::move(channels));
+    channels = QJsonArray();
+    for (auto &schedule : m_schedules) {
+        if (schedule)
+            m_oldSchedules.push_back(std::move(schedule));
+    }
+    m_schedules.clear();
+    m_positions.clear();
+    m_groupMembers.clear();
+    if (!m_oldChannels.isEmpty() || !m_oldSchedules.empty())
+        m_cleanupTimer.start();
+}
+
+void HomeWidget::releaseLeftovers() {
+    QElapsedTimer slice;
+    slice.start();
+    while (slice.elapsed() < sliceMs) {
+        if (!m_oldSchedules.empty()) {
+            m_oldSchedules.pop_back();
+        } else if (!m_oldChannels.isEmpty()) {
+            QJsonArray &records = m_oldChannels.last();
+            if (records.isEmpty())
+                m_oldChannels.removeLast();
+            else
+                records.removeLast();
+        } else if (m_oldLogos) {
+            if (m_oldLogos->hasNext()) {
+                QFile::remove(m_oldLogos->next());
+            } else {
+                const QString folder = m_oldLogos->path();
+                m_oldLogos.reset();
+                QDir(folder).removeRecursively();
+            }
+        } else if (!m_oldLogoFolders.isEmpty()) {
+            m_oldLogos = std::make_unique<QDirIterator>(m_oldLogoFolders.takeFirst(),
+                                                        QDir::Files | QDir::Hidden);
+        } else {
+            m_cleanupTimer.stop();
+            return;
+        }
+    }
+}
+
+void HomeWidget::endSession() {
+    if (m_sessionToken.isEmpty())
+        return;
+    auto *rpc = new JsonRpc(this);
+    connect(rpc, &JsonRpc::settled, rpc, &QObject::deleteLater);
+    rpc->logout(m_sessionToken);
+    m_sessionToken.clear();
+}
+
+void HomeWidget::endSessionWhenDone() {
+    // The programme requests use the session's token, the guide search
+    // even after its first answer: the session ends once the groups are in
+    // and every programme request has been sent and has finished.
+    if (m_groupsLoaded && m_nextRequest >= channels.size() && m_openGuides.isEmpty())
+        endSession();
+}
+
+void HomeWidget::guideFinished(QObject *guide) {
+    if (m_openGuides.remove(guide)) {
+        guide->removeEventFilter(this);
+        scheduleRequests();
+        endSessionWhenDone();
+    }
+}
+
+void HomeWidget::logoFinished() {
+    --m_openLogos;
+    scheduleRequests();
+}
+
+bool HomeWidget::eventFilter(QObject *watched, QEvent *event) {
+    // A programme fetcher releases each of its service calls once answered;
+    // with none left it has either delivered, found nothing or failed.
+    if (event->type() == QEvent::ChildRemoved && m_openGuides.contains(watched) &&
+        watched->findChildren<JsonRpc *>(QString(), Qt::FindDirectChildrenOnly).isEmpty())
+        guideFinished(watched);
+    return QWidget::eventFilter(watched, event);
+}
+
+void HomeWidget::reload() {
+    // The playlist page may ask before the main window has shown this page.
+    if (!m_built) {
+        buildPage();
+        return;
+    }
+    AppState &state = appState();
+    if (AlertFrame *old = state.alertFrame) {
+        old->hideBusy();
+        delete old;
+    }
+    auto *overlay = new AlertFrame(this);
+    state.alertFrame = overlay;
+    overlay->showBusy(this);
+
+    m_player->stopPlayback();
+    playingGroupRow = -1;
+    ui->listWidget->clear();
+    ui->listWidget_2->clear();
+    retireLoadedData();
+    groups = QJsonArray();
+    favoriteIds = QJsonArray();
+    privateIds = QJsonArray();
+    m_channelDelegate->forgetLogos();
+    if (refreshTimerId) {
+        killTimer(refreshTimerId);
+        refreshTimerId = 0;
+    }
+    cancelChannelRequests();
+    m_playListBar->setMarksAvailable(!state.offlineMode);
+    m_playListBar->setFavorite(false);
+    m_playListBar->setPrivate(false);
+
+    if (state.offlineMode) {
+        loadOfflinePlaylist();
+        return;
+    }
+    JsonRpc *rpc = newCall();
+    connect(rpc, &JsonRpc::done, this, &HomeWidget::LoginDone);
+    rpc->login(state.userName, state.password, state.deviceKey);
+}
+
+JsonRpc *HomeWidget::newCall() {
+    // Part of the current load: a new load drops it unanswered. Once
+    // answered it goes by itself.
+    auto *rpc = new JsonRpc(m_requests);
+    connect(rpc, &JsonRpc::error, this, &HomeWidget::rpcError);
+    connect(rpc, &JsonRpc::settled, rpc, &QObject::deleteLater);
+    return rpc;
+}
+
+void HomeWidget::loadOfflinePlaylist() {
+    QJsonArray fileGroups;
+    if (!OfflinePlaylistReader::read(appState().playlistSource, channels, fileGroups))
+        qDebug() << "offline playlist cannot be read:" << appState().playlistSource;
+    LoadChanelDone(QJsonValue(QString()));
+    LoadGroupDone(fileGroups);
+}
+
+void HomeWidget::LoginDone(const QJsonValue &result) {
+    token = result.toString();
+    m_sessionToken = token;
+    const int playlistId = appState().playlistId;
+
+    JsonRpc *channelCall = newCall();
+    connect(channelCall, &JsonRpc::done, this, &HomeWidget::LoadChanelDone);
+    channelCall->getChannels(token, playlistId);
+
+    const struct {
+        QString key;
+        void (HomeWidget::*slot)(const QJsonValue &);
+    } reads[] = {
+        {ChannelMarks::favoritesKey(playlistId), &HomeWidget::GetFavoriteDone},
+        {ChannelMarks::privateKey(playlistId), &HomeWidget::GetPrivateDone},
+        {ChannelMarks::parentPasswordKey(), &HomeWidget::GetParentPasswordDone},
+    };
+    for (const auto &read : reads) {
+        JsonRpc *rpc = newCall();
+        connect(rpc, &JsonRpc::done, this, read.slot);
+        rpc->getDevopt(read.key, token);
+    }
+}
+
+void HomeWidget::rpcError(const QString &message) {
+    qDebug() << "channel browser:" << message;
+}
+
+void HomeWidget::LoadChanelDone(const QJsonValue &result) {
+    const bool offline = appState().offlineMode;
+    // The logos of the last load are moved out of the way at once and
+    // deleted a few at a time.
+    const QStringList retired = LoadImageUrl::retireCache();
+    for (const QString &folder : retired) {
+        if (!m_oldLogoFolders.contains(folder) && !(m_oldLogos && m_oldLogos->path() == folder))
+            m_oldLogoFolders << folder;
+    }
+    if (!m_oldLogoFolders.isEmpty())
+        m_cleanupTimer.start();
+    if (!offline) {
+        retireLoadedData();
+        channels = result.toArray();
+    }
+
+    m_schedules.resize(channels.size());
+    m_positions.reserve(channels.size());
+    for (int i = 0; i < channels.size(); ++i) {
+        const QJsonObject record = channels.at(i).toObject();
+        m_positions[record.value(idKey).toInt()].append(i);
+        m_groupMembers[record.value(groupIdKey).toInt()].append(i);
+    }
+
+    // An offline playlist has no account and no addresses of logos or
+    // programme data: nothing is asked of the service for it.
+    if (!offline)
+        startChannelRequests();
+
+    if (!offline) {
+        JsonRpc *rpc = newCall();
+        connect(rpc, &JsonRpc::done, this, &HomeWidget::LoadGroupDone);
+        rpc->getGroups(token);
+    }
+
+    if (refreshTimerId)
+        killTimer(refreshTimerId);
+    refreshTimerId = startTimer(refreshInterval, Qt::CoarseTimer);
+}
+
+void HomeWidget::startChannelRequests() {
+    m_nextRequest = 0;
+    scheduleRequests();
+}
+
+void HomeWidget::scheduleRequests() {
+    if (m_nextRequest < channels.size() && !m_requestTimer.isActive())
+        m_requestTimer.start();
+}
+
+void HomeWidget::sendRequestBatch() {
+    QElapsedTimer slice;
+    slice.start();
+    while (m_nextRequest < channels.size() && m_openGuides.size() < maxOpenGuides &&
+           m_openLogos < maxOpenLogos) {
+        const QJsonObject record = channels.at(m_nextRequest++).toObject();
+        const QString pict = record.value(pictKey).toString();
+        const int epgId = record.value(epgIdKey).toInt();
+        const int id = record.value(idKey).toInt();
+        // An empty address names no file to fetch.
+        if (!pict.isEmpty()) {
+            auto *logo = new LoadImageUrl(m_requests);
+            connect(logo, &LoadImageUrl::GetImageDone, this, &HomeWidget::ImageDone);
+            connect(logo, &LoadImageUrl::GetImageDone, logo, &QObject::deleteLater);
+            // Done or failed, a download ends with its object.
+            connect(logo, &QObject::destroyed, this, &HomeWidget::logoFinished);
+            ++m_openLogos;
+            logo->load(pict, id);
+        }
+        auto *guide = new XmlUrl(m_requests);
+        connect(guide, &XmlUrl::GetEpgDoneEmit, this, &HomeWidget::EpgDone);
+        m_openGuides.insert(guide);
+        guide->installEventFilter(this);
+        guide->requestEpg(token, QString::number(epgId), id);
+        if (slice.elapsed() >= sliceMs) {
+            scheduleRequests();
+            break;
+        }
+    }
+    endSessionWhenDone();
+}
+
+int HomeWidget::positionOf(int id) const {
+    const auto found = m_positions.constFind(id);
+    return found == m_positions.constEnd() ? -1 : found->first();
+}
+
+void HomeWidget::EpgDone(int &id, const QJsonValue &result, XmlUrl &xmlUrl) {
+    xmlUrl.deleteLater();
+    guideFinished(&xmlUrl);
+    const int position = positionOf(id);
+    if (position < 0)
+        return;
+    QJsonObject record = channels.at(position).toObject();
+    record.insert(epgKey, result);
+    channels.replace(position, record);
+    m_schedules[position] = std::make_unique<EpgSchedule>(result);
+}
+
+void HomeWidget::ImageDone(int &id, QString &path) {
+    const int position = positionOf(id);
+    if (position < 0)
+        return;
+    QJsonObject record = channels.at(position).toObject();
+    record.insert(pictKey, path);
+    channels.replace(position, record);
+    m_channelDelegate->forgetLogo(path);
+}
+
+void HomeWidget::LoadGroupDone(const QJsonValue &result) {
+    m_groupsLoaded = true;
+    endSessionWhenDone();
+
+    const QJsonArray received = result.toArray();
+    for (const QJsonValue &value : received) {
+        const QJsonObject group = value.toObject();
+        // A group without channels is not listed.
+        if (!m_groupMembers.contains(group.value(idKey).toInt()))
+            continue;
+        groups.append(group);
+        ui->listWidget_2->addItem(groupRow(group.value(titleKey).toString()));
+    }
+
+    showGroup(0);
+    if (AlertFrame *overlay = appState().alertFrame)
+        overlay->hideBusy();
+    emit groupsShown();
+}
+
+const EpgSchedule &HomeWidget::scheduleAt(int position) {
+    std::unique_ptr<EpgSchedule> &schedule = m_schedules[position];
+    if (!schedule) {
+        // Records without programme data (all of an offline playlist)
+        // share one empty schedule.
+        static const EpgSchedule none;
+        const QJsonValue epg = channels.at(position).toObject().value(epgKey);
+        if (!epg.isArray())
+            return none;
+        schedule = std::make_unique<EpgSchedule>(epg);
+    }
+    return *schedule;
+}
+
+void HomeWidget::appendChannelRow(int position, const QDateTime &now) {
+    const QJsonObject record = channels.at(position).toObject();
+    shownChannels.append(record);
+    m_shownPositions.append(position);
+    const EpgProgramme programme = scheduleAt(position).current(now);
+    auto *item = new QListWidgetItem;
+    item->setData(Qt::DisplayRole, record.value(titleKey).toString());
+    item->setData(ListItemDelegate::ProgrammeRole, programme.value(QStringLiteral("name")));
+    item->setData(ListItemDelegate::LogoRole, record.value(pictKey).toString());
+    item->setData(ListItemDelegate::ElapsedRole, programme.value(QStringLiteral("start")));
+    item->setData(ListItemDelegate::DurationRole, programme.value(QStringLiteral("duration")));
+    const bool playing = record.value(idKey).toInt() == playingChannelId;
+    item->setData(ListItemDelegate::PlayingRole,
+                  playing ? QStringLiteral("1") : QStringLiteral("0"));
+    // The width must be a size for the hint to count; the view stretches
+    // the row across the list anyway.
+    item->setSizeHint(QSize(0, channelRowHeight));
+    ui->listWidget->addItem(item);
+}
+
+void HomeWidget::showGroup(int row) {
+    QListWidget *list = ui->listWidget;
+    list->clear();
+    shownChannels = QJsonArray();
+    m_shownPositions.clear();
+
+    const int groupId = groups.at(row).toObject().value(idKey).toInt();
+    const QDateTime now = Clock::now();
+    if (groupId != 0) {
+        const QVector<int> members = m_groupMembers.value(groupId);
+        for (int position : members)
+            appendChannelRow(position, now);
+    } else {
+        for (const QJsonValue &favorite : qAsConst(favoriteIds)) {
+            const QVector<int> positions = m_positions.value(favorite.toString().toInt());
+            for (int position : positions)
+                appendChannelRow(position, now);
+        }
+    }
+    ui->listWidget_2->setCurrentRow(row);
+}
+
+void HomeWidget::groupListClick(QListWidgetItem *) {
+    showGroup(ui->listWidget_2->currentRow());
+}
+
+int HomeWidget::currentChannelRow() const {
+    return ui->listWidget->currentRow();
+}
+
+QJsonObject HomeWidget::currentChannel() const {
+    const int row = currentChannelRow();
+    if (row < 0 || row >= shownChannels.size())
+        return QJsonObject();
+    // The record as it is now: a logo or programme data may have come in
+    // since the row was made.
+    return channels.at(m_shownPositions.at(row)).toObject();
+}
+
+QJsonArray HomeWidget::currentChannelDays() const {
+    XmlUrl reader;
+    return reader.programmesByDay(currentChannel().value(epgKey));
+}
+
+void HomeWidget::on_listWidget_itemClicked(QListWidgetItem *) {
+    const int id = currentChannel().value(idKey).toInt();
+    m_playListBar->setFavorite(false);
+    if (ChannelMarks::contains(favoriteIds, id))
+        m_playListBar->setFavorite(true);
+    m_playListBar->setPrivate(false);
+    if (ChannelMarks::contains(privateIds, id))
+        m_playListBar->setPrivate(true);
+    if (m_epgPanel->isVisible())
+        m_epgPanel->refresh();
+}
+
+void HomeWidget::chnaelListDoubleClick(QListWidgetItem *) {
+    const int row = currentChannelRow();
+    if (row < 0 || row >= shownChannels.size())
+        return;
+    const QJsonObject record = shownChannels.at(row).toObject();
+    const bool adult = record.value(adultKey).toBool(false);
+    // Compared as numbers, so that no spelling of an id in the stored list
+    // lets a private channel play without the password.
+    if (adult || ChannelMarks::contains(privateIds, record.value(idKey).toInt())) {
+        // The parental page plays the channel once the right password is in.
+        auto *dialog = new DialogMainSettings(nullptr, true, true);
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        dialog->setModal(true);
+        dialog->show();
+        return;
+    }
+    playCurrentChannel();
+}
+
+int HomeWidget::playingRow() const {
+    QListWidget *list = ui->listWidget;
+    for (int row = 0; row < list->count(); ++row) {
+        if (list->item(row)->data(ListItemDelegate::PlayingRole).toString() == QLatin1String("1"))
+            return row;
+    }
+    return -1;
+}
+
+void HomeWidget::playCurrentChannel() {
+    QListWidget *list = ui->listWidget;
+    QListWidget *strip = ui->listWidget_2;
+    const int row = currentChannelRow();
+    if (row < 0 || row >= shownChannels.size() || !m_player)
+        return;
+    // The player's overlay keeps this copy: it gets the latest logo and
+    // programme data.
+    const QJsonObject record = currentChannel();
+
+    for (int i = 0; i < shownChannels.size(); ++i) {
+        if (shownChannels.at(i).toObject().value(idKey).toInt() == playingChannelId) {
+            list->item(i)->setData(ListItemDelegate::PlayingRole, QStringLiteral("0"));
+            break;
+        }
+    }
+    if (QListWidgetItem *previous = strip->item(playingGroupRow))
+        previous->setData(groupPlayingRole, QStringLiteral("0"));
+    if (QListWidgetItem *group = strip->currentItem())
+        group->setData(groupPlayingRole, QStringLiteral("1"));
+    list->item(row)->setData(ListItemDelegate::PlayingRole, QStringLiteral("1"));
+    list->setCurrentRow(row);
+
+    m_player->channel = record;
+    m_player->playUrl(record.value(hrefKey).toString());
+    if (m_epgPanel->isVisible() && m_topBar)
+        m_topBar->toggleGuide();
+
+    playingChannelId = record.value(idKey).toInt();
+    playingGroupRow = strip->currentRow();
+    // The rows are made again with the new mark; the played row stays
+    // selected and in view.
+    const int scroll = list->verticalScrollBar()->value();
+    showGroup(playingGroupRow);
+    list->setCurrentRow(row);
+    list->verticalScrollBar()->setValue(scroll);
+}
+
+void HomeWidget::playAt(int row) {
+    QListWidget *list = ui->listWidget;
+    list->setCurrentRow(row);
+    // The same checks as a double-click: a private channel asks first.
+    chnaelListDoubleClick(list->item(row));
+}
+
+void HomeWidget::playNext() {
+    const int count = ui->listWidget->count();
+    const int row = playingRow();
+    if (row < 0 || count == 0)
+        return;
+    playAt(row + 1 < count ? row + 1 : 0);
+}
+
+void HomeWidget::playPrevious() {
+    const int count = ui->listWidget->count();
+    const int row = playingRow();
+    if (row < 0 || count == 0)
+        return;
+    playAt(row > 0 ? row - 1 : count - 1);
+}
+
+void HomeWidget::timerEvent(QTimerEvent *event) {
+    if (event->timerId() != refreshTimerId || refreshTimerId == 0)
+        return;
+    const int groupRow = ui->listWidget_2->currentRow();
+    if (groupRow < 0)
+        return;
+    QListWidget *list = ui->listWidget;
+    const int row = list->currentRow();
+    const int scroll = list->verticalScrollBar()->value();
+    showGroup(groupRow);
+    list->setCurrentRow(row);
+    list->verticalScrollBar()->setValue(scroll);
+}
+
+void HomeWidget::GetFavoriteDone(const QJsonValue &result) {
+    const QJsonArray ids = ChannelMarks::decode(result);
+    for (const QJsonValue &id : ids)
+        favoriteIds.append(id);
+    if (!favoriteIds.isEmpty())
+        insertFavoritesGroup();
+}
+
+void HomeWidget::GetPrivateDone(const QJsonValue &result) {
+    const QJsonArray ids = ChannelMarks::decode(result);
+    for (const QJsonValue &id : ids)
+        privateIds.append(id);
+}
+
+void HomeWidget::GetParentPasswordDone(const QJsonValue &result) {
+    appState().parentPassword = result.toString();
+}
+
+bool HomeWidget::hasFavoritesGroup() const {
+    return !groups.isEmpty() && groups.at(0).toObject().value(idKey).toInt() == 0;
+}
+
+void HomeWidget::insertFavoritesGroup() {
+    if (hasFavoritesGroup())
+        return;
+    const QJsonObject group = favoritesGroup();
+    groups.insert(0, group);
+    ui->listWidget_2->insertItem(0, groupRow(group.value(nameKey).toString()));
+    // The rows below moved down by one, the playing one too.
+    if (playingGroupRow >= 0)
+        ++playingGroupRow;
+}
+
+void HomeWidget::refreshFavoritesGroup() {
+    QListWidget *strip = ui->listWidget_2;
+    if (hasFavoritesGroup()) {
+        const int current = strip->currentRow();
+        if (current >= 0 && groups.at(current).toObject().value(idKey).toInt() == 0)
+            showGroup(current);
+        if (favoriteIds.isEmpty()) {
+            delete strip->takeItem(0);
+            groups.removeAt(0);
+            if (playingGroupRow == 0)
+                playingGroupRow = -1;
+            else if (playingGroupRow > 0)
+                --playingGroupRow;
+            showGroup(0);
+        }
+    } else if (!favoriteIds.isEmpty()) {
+        insertFavoritesGroup();
+    }
+}
+
+void HomeWidget::ShowContextMenu(const QPoint &) {}
+
+void HomeWidget::toggleEpgPanel() {
+    if (!m_player)
+        return;
+    const bool show = m_epgPanel->isHidden();
+    // Over the player wherever it is (the right panel, or the page while
+    // full screen).
+    QWidget *area = m_player->parentWidget();
+    if (m_epgPanel->parentWidget() != area)
+        m_epgPanel->setParent(area);
+    // The picture is drawn into a window of its own: the guide needs one
+    // too to stay above it.
+    m_epgPanel->setAttribute(Qt::WA_NativeWindow);
+    m_epgPanel->setGeometry(m_player->geometry());
+    m_epgPanel->setVisible(show);
+    m_epgPanel->raise();
+    m_epgPanel->refresh();
+}
+
+void HomeWidget::reloadTranslator() {
+    MainWindow *window = appState().mainWindow;
+    if (!window)
+        return;
+    QTranslator *translator = window->translator();
+    QCoreApplication::removeTranslator(translator);
+    const QString language = appState().language;
+    // The catalogues sit beside the program; the working folder is tried
+    // first, as at start-up.
+    if (!translator->load(language, QStringLiteral(".")))
+        translator->load(language, QCoreApplication::applicationDirPath());
+    QCoreApplication::installTranslator(translator);
+    if (m_topBar)
+        m_topBar->retranslate();
+}
+
+void HomeWidget::updatePlaylistName() {
+    if (m_playListBar)
+        m_playListBar->setPlaylistName();
+}
+
+void HomeWidget::paintEvent(QPaintEvent *) {
+    QStyleOption option;
+    option.initFrom(this);
+    QPainter painter(this);
+    style()->drawPrimitive(QStyle::PE_Widget, &option, &painter, this);
+}
+
+void HomeWidget::toggleFullScreen() {
+    if (!m_built)
+        return;
+    QWidget *win = window();
+    if (win->isFullScreen()) {
+        win->showMaximized();
+        m_splitter->show();
+        m_rightLayout->addWidget(m_player);
+        m_rightLayout->addWidget(m_bottomBar);
+        // The bar may have been hidden by the player while it was full screen.
+        m_player->show();
+        m_bottomBar->show();
+        return;
+    }
+    win->showFullScreen();
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const QRect area(QPoint(0, 0), screen ? screen->size() : win->size());
+    if (win != this && parentWidget())
+        parentWidget()->setGeometry(area);
+    m_splitter->hide();
+    m_player->setParent(this);
+    m_player->show();
+    m_player->setGeometry(area);
+    m_bottomBar->setParent(m_player);
+    // It lies over the picture, which the engine paints in a window of its
+    // own: the bar needs a window too to stay visible.
+    m_bottomBar->setAttribute(Qt::WA_NativeWindow);
+    m_bottomBar->show();
+    // The page takes the screen's size only once the window system has
+    // answered; the player already has it.
+    m_bottomBar->setGeometry(0, area.height() - m_bottomBar->height(), area.width(),
+                             m_bottomBar->height());
+    m_bottomBar->raise();
+}

@@ -1,9 +1,50 @@
 #pragma once
 
+#include <QHash>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QJsonValue>
+#include <QPointer>
+#include <QScopedPointer>
+#include <QSet>
+#include <QStringList>
+#include <QTimer>
+#include <QVector>
 #include <QWidget>
 
-// The channel browser: groups and channels on the left, the player on the
-// right. Page 7 of the main window's stack.
+#include <memory>
+#include <vector>
+
+namespace Ui {
+class HomeWidget;
+}
+class EpgSchedule;
+class EpgWidget;
+class JsonRpc;
+class ListItemDelegate;
+class PlayListToolBar;
+class PlayerButtomToolBar;
+class PlayerToolBar;
+class PlayerWidget;
+class QDateTime;
+class QDirIterator;
+class QListWidget;
+class QListWidgetItem;
+class QSplitter;
+class QVBoxLayout;
+class XmlUrl;
+
+// The channel browser, page 7 of the main window's stack: the group strip,
+// the channel list of the chosen group and the playlist toolbar on the left,
+// the player between its two toolbars on the right.
+//
+// A load cycle (reload()) signs in, reads the channels, the favourite and
+// private lists and the parental password, then the groups; an offline
+// playlist is read from its file instead and nothing is sent. Each channel
+// then gets its logo and its programme data, a few requests at a time so
+// that a long playlist does not freeze the window; the session is signed
+// out once the last programme request is through. The channel rows are
+// rebuilt once a minute so that the current programme stays fresh.
 class HomeWidget : public QWidget {
     Q_OBJECT
 
@@ -11,11 +52,165 @@ public:
     explicit HomeWidget(QWidget *parent = nullptr);
     ~HomeWidget() override;
 
+    // Builds the page the first time, reloads the playlist every later time.
     void start();
+    // Stops the refresh and the player.
     void stop();
+    // Empties everything and loads the chosen playlist again.
     void reload();
     void toggleFullScreen();
 
+    // The player and its two toolbars (null until the page is built).
+    PlayerWidget *player() const { return m_player; }
+    PlayerToolBar *topToolBar() const { return m_topBar; }
+    PlayerButtomToolBar *bottomToolBar() const { return m_bottomBar; }
+    PlayListToolBar *playListToolBar() const { return m_playListBar; }
+    // The programme guide panel over the player's area (hidden until asked).
+    EpgWidget *epgPanel() const { return m_epgPanel; }
+
+    QListWidget *channelList() const;
+    QListWidget *groupList() const;
+    // The channel list's current row, -1 when none.
+    int currentChannelRow() const;
+    // The record of the current row, with what has arrived for it since
+    // the row was made; empty when none.
+    QJsonObject currentChannel() const;
+    // The programmes of the current channel grouped by day.
+    QJsonArray currentChannelDays() const;
+
+    // Plays the channel at the channel list's current row.
+    void playCurrentChannel();
+    // The channel after or before the playing one in the list shown,
+    // wrapping at the ends; nothing when none of its rows is playing.
+    void playNext();
+    void playPrevious();
+    void toggleEpgPanel();
+    // Loads the catalogue of the current language into the main window's
+    // translator again.
+    void reloadTranslator();
+    // Brings the favourites group in line with favoriteIds.
+    void refreshFavoritesGroup();
     // Shows the current playlist's name in the channel-list toolbar.
     void updatePlaylistName();
+
+    // Shows the group at row of the strip.
+    void showGroup(int row);
+
+    // Read-only views for the toolbar and for tests.
+    const QJsonArray &channelRecords() const { return channels; }
+    const QJsonArray &groupRecords() const { return groups; }
+    const QJsonArray &shownChannelRecords() const { return shownChannels; }
+    int playingChannel() const { return playingChannelId; }
+    int playingGroup() const { return playingGroupRow; }
+    int refreshTimer() const { return refreshTimerId; }
+    // The marks, as decimal ids in stored order. The toolbar changes them
+    // before the service confirms a change.
+    QJsonArray &favoriteList() { return favoriteIds; }
+    QJsonArray &privateList() { return privateIds; }
+    // True while per-channel requests of the current load are still waiting
+    // to be sent.
+    bool requestsPending() const;
+
+    // The folder logos are saved in: "image" beside the program, or in the
+    // user's cache folder when that one cannot be written.
+    static QString logoCacheDirectory();
+
+signals:
+    // The first group of a load is on screen.
+    void groupsShown();
+
+public slots:
+    void LoginDone(const QJsonValue &result);
+    void rpcError(const QString &);
+    void LoadChanelDone(const QJsonValue &result);
+    void LoadGroupDone(const QJsonValue &result);
+    void EpgDone(int &id, const QJsonValue &result, XmlUrl &xmlUrl);
+    void ImageDone(int &id, QString &path);
+    void chnaelListDoubleClick(QListWidgetItem *item);
+    void groupListClick(QListWidgetItem *item);
+    void on_listWidget_itemClicked(QListWidgetItem *item);
+    void GetFavoriteDone(const QJsonValue &result);
+    void GetPrivateDone(const QJsonValue &result);
+    void GetParentPasswordDone(const QJsonValue &result);
+    void ShowContextMenu(const QPoint &);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void timerEvent(QTimerEvent *event) override;
+
+private:
+    void buildPage();
+    JsonRpc *newCall();
+    void loadOfflinePlaylist();
+    void startChannelRequests();
+    void sendRequestBatch();
+    void cancelChannelRequests();
+    void scheduleRequests();
+    void logoFinished();
+    void retireLoadedData();
+    void releaseLeftovers();
+    void endSession();
+    void endSessionWhenDone();
+    void guideFinished(QObject *guide);
+    void appendChannelRow(int position, const QDateTime &now);
+    bool hasFavoritesGroup() const;
+    void insertFavoritesGroup();
+    void playAt(int row);
+    int playingRow() const;
+    // Index in channels of the first record with this id, -1 when none.
+    int positionOf(int id) const;
+    // The programmes of the record at position, read once.
+    const EpgSchedule &scheduleAt(int position);
+
+    const QScopedPointer<Ui::HomeWidget> ui;
+
+    QString token;
+    QJsonArray channels;
+    QJsonArray groups;
+    QJsonArray shownChannels;
+    QJsonArray favoriteIds;
+    QJsonArray privateIds;
+    int playingChannelId = 0;
+    int playingGroupRow = -1;
+    int refreshTimerId = 0;
+
+    // Where in channels the record of each row of the list is.
+    QVector<int> m_shownPositions;
+    // Channel id, and group id, -> positions in channels, in array order.
+    QHash<int, QVector<int>> m_positions;
+    QHash<int, QVector<int>> m_groupMembers;
+    // The programme data of each record, read once per answer.
+    std::vector<std::unique_ptr<EpgSchedule>> m_schedules;
+    // The requests of the current load (service calls, logos, programme
+    // data); a new load drops what is still under way.
+    QPointer<QObject> m_requests;
+    int m_nextRequest = 0;
+    QTimer m_requestTimer;
+    // The programme fetchers and logo downloads of the current load still
+    // at work.
+    QSet<QObject *> m_openGuides;
+    int m_openLogos = 0;
+    bool m_groupsLoaded = false;
+    // The token of the current load's session until it is signed out.
+    QString m_sessionToken;
+
+    // What earlier loads left behind, released a slice at a time.
+    QVector<QJsonArray> m_oldChannels;
+    std::vector<std::unique_ptr<EpgSchedule>> m_oldSchedules;
+    QStringList m_oldLogoFolders;
+    std::unique_ptr<QDirIterator> m_oldLogos;
+    QTimer m_cleanupTimer;
+
+    bool m_built = false;
+    ListItemDelegate *m_channelDelegate = nullptr;
+    PlayerWidget *m_player = nullptr;
+    PlayerToolBar *m_topBar = nullptr;
+    PlayerButtomToolBar *m_bottomBar = nullptr;
+    PlayListToolBar *m_playListBar = nullptr;
+    EpgWidget *m_epgPanel = nullptr;
+    QWidget *m_leftPanel = nullptr;
+    QWidget *m_rightPanel = nullptr;
+    QVBoxLayout *m_rightLayout = nullptr;
+    QSplitter *m_splitter = nullptr;
 };

@@ -35,10 +35,19 @@ void drawRowMark(QPainter *painter, const QRect &row, const QString &resource) {
     painter->drawImage(x, y, image);
 }
 
+// Room for a few thousand 50-pixel logos; the cost of an entry is its size
+// in kilobytes.
+constexpr int logoCacheKilobytes = 16 * 1024;
+
+QString logoKey(const QString &path, int side) {
+    return QString::number(side) + QLatin1Char(':') + path;
+}
+
 } // namespace
 
 ListItemDelegate::ListItemDelegate(QObject *parent)
-    : QStyledItemDelegate(parent) {}
+    : QStyledItemDelegate(parent)
+    , m_logos(logoCacheKilobytes) {}
 
 ListItemDelegate::~ListItemDelegate() = default;
 
@@ -59,6 +68,34 @@ QImage ListItemDelegate::loadLogo(const QString &path) const {
     if (path.isEmpty() || !image.load(path))
         image.load(QStringLiteral(":/tv_icon"));
     return image;
+}
+
+void ListItemDelegate::forgetLogos() {
+    m_logos.clear();
+}
+
+void ListItemDelegate::forgetLogo(const QString &path) {
+    const QList<QString> keys = m_logos.keys();
+    for (const QString &key : keys) {
+        if (key.midRef(key.indexOf(QLatin1Char(':')) + 1) == path)
+            m_logos.remove(key);
+    }
+}
+
+QImage ListItemDelegate::scaledLogo(const QString &path, int side) const {
+    const QString key = logoKey(path, side);
+    if (const QImage *cached = m_logos.object(key))
+        return *cached;
+    const QImage logo = loadLogo(path);
+    if (logo.isNull())
+        return logo;
+    const int imageWidth = logo.width() == 0 ? 1 : logo.width();
+    const int height = side * logo.height() / imageWidth;
+    auto *scaled =
+        new QImage(logo.scaled(side, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    const QImage result = *scaled;
+    m_logos.insert(key, scaled, qMax(1, int(scaled->sizeInBytes() / 1024)));
+    return result;
 }
 
 void ListItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
@@ -133,15 +170,10 @@ void ListItemDelegate::paintChannelRow(QPainter *painter, const QStyleOptionView
     painter->drawRect(QRect(QPoint(left + 5, top + 5), QPoint(left + 5 + side, bottom - 5)));
     painter->setBrush(Qt::NoBrush);
 
-    const QImage logo = loadLogo(index.data(LogoRole).toString());
-    if (!logo.isNull()) {
-        const int inner = (bottom - 10) - (top + 10) + 1;
-        const int imageWidth = logo.width() == 0 ? 1 : logo.width();
-        const int height = inner * logo.height() / imageWidth;
-        const QImage scaled =
-            logo.scaled(inner, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const int inner = (bottom - 10) - (top + 10) + 1;
+    const QImage scaled = scaledLogo(index.data(LogoRole).toString(), inner);
+    if (!scaled.isNull())
         painter->drawImage(left + 10, top + 10 + inner / 2 - scaled.height() / 2, scaled);
-    }
 
     const QColor titleColour = selected ? QColor(Qt::white) : QColor(Qt::black);
     const QColor detailColour = selected ? QColor(Qt::white) : programmeText;

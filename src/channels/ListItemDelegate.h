@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCache>
 #include <QImage>
 #include <QStyledItemDelegate>
 
@@ -55,16 +56,28 @@ public:
     // Whole minutes of an "HH:mm:ss" duration; -1 when unreadable.
     static int durationMinutes(const QString &duration);
 
+    // Channel rows keep their logos loaded and scaled between paints. The
+    // list owner drops them when a logo file may have changed on disk: all
+    // of them (a new load rewrites the files), or those of one path.
+    void forgetLogos();
+    void forgetLogo(const QString &path);
+
 protected:
     // The logo of a channel row: the image file at path, or the built-in TV
     // icon when that cannot be read.
     virtual QImage loadLogo(const QString &path) const;
 
 private:
+    // The logo of path scaled to side pixels wide, from the cache when it
+    // was drawn before at that size.
+    QImage scaledLogo(const QString &path, int side) const;
+
     void paintMenuRow(QPainter *painter, const QStyleOptionViewItem &option,
                       const QModelIndex &index) const;
     void paintLanguageRow(QPainter *painter, const QStyleOptionViewItem &option,
                           const QModelIndex &index) const;
     void paintChannelRow(QPainter *painter, const QStyleOptionViewItem &option,
                          const QModelIndex &index) const;
+
+    mutable QCache<QString, QImage> m_logos;
 };
