@@ -87,6 +87,10 @@ void LoginWidget::rpcDone(const QJsonValue &result) {
         settings.setValue(SettingsKeys::userName, state.userName);
         settings.setValue(SettingsKeys::userPassword, state.password);
         settings.endGroup();
+        settings.sync();
+        // The session goes on; only the next start will ask again.
+        if (settings.status() != QSettings::NoError)
+            qWarning() << "sign-in could not be saved to" << settings.fileName();
     }
 
     if (!m_mainWindow)
