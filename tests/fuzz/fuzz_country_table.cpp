@@ -4,8 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const QJsonArray table =
         CountryTable::parse(QByteArray(reinterpret_cast<const char *>(data), int(size)));
     for (const QJsonValue &record : table) {

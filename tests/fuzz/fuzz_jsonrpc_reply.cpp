@@ -6,14 +6,12 @@
 #include <cstddef>
 #include <cstdint>
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
-{
+extern "C" int LLVMFuzzerInitialize(int *, char ***) {
     qSetMessagePattern(QStringLiteral("%{if-critical}%{message}%{endif}"));
     return 0;
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const QByteArray body(reinterpret_cast<const char *>(data), int(size));
     const JsonRpc::ReplyOutcome outcome = JsonRpc::interpretReply(body);
     if (outcome.kind == JsonRpc::ReplyOutcome::Failure && outcome.error.isEmpty())
