@@ -10,7 +10,7 @@
 // The engine unloads its plug-ins when its last instance goes, and Mesa
 // unloads its software GL driver when the video output closes. The leak
 // checker then cannot name the library a leaked block came from, and the
-// suppressions for those libraries' own leaks (tests/lsan-libvlc.supp)
+// suppressions for those libraries' own leaks (tests/lsan.supp)
 // cannot match. An engine instance that lives as long as the process, and a
 // driver opened so that it is never unloaded, keep them named.
 inline void keepEnginePluginsLoaded() {
