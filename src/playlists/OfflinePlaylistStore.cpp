@@ -85,6 +85,14 @@ bool OfflinePlaylistStore::add(const QString &title, const QString &file, bool m
     settings.beginGroup(SettingsKeys::groupOfflinePlaylist);
     settings.setValue(title, destination);
     settings.endGroup();
+    settings.sync();
+    if (settings.status() != QSettings::NoError) {
+        // A file without its entry would never be listed, nor ever deleted.
+        qWarning() << "offline playlist" << title << "could not be recorded in"
+                   << settings.fileName();
+        QFile::remove(destination);
+        return false;
+    }
     return true;
 }
 

@@ -36,7 +36,9 @@ void DownloadFileHandler::beginDownload() {
     }
     const QString path = targetDir.path() + QLatin1Char('/') + targetFileName();
     file = new QFile(path);
-    if (!file->open(QIODevice::WriteOnly)) {
+    writeError.clear();
+    // Unbuffered, so that a write the disk refuses fails at once.
+    if (!file->open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         const QString message = file->errorString();
         delete file;
         file = nullptr;
@@ -63,8 +65,15 @@ void DownloadFileHandler::cancelDownload() {
 
 void DownloadFileHandler::downloadReadyRead() {
     // An aborted reply is closed and has nothing left to read.
-    if (file && reply && reply->isOpen())
-        file->write(reply->readAll());
+    if (!file || !reply || !reply->isOpen() || !writeError.isEmpty())
+        return;
+    const QByteArray data = reply->readAll();
+    if (file->write(data) == data.size())
+        return;
+    writeError = file->errorString();
+    // Nothing more can be kept: stop the transfer. The abort may finish the
+    // download at once, so nothing here touches the file afterwards.
+    reply->abort();
 }
 
 void DownloadFileHandler::downloadFinished() {
@@ -72,11 +81,22 @@ void DownloadFileHandler::downloadFinished() {
         return;
     const QString fileName = file->fileName();
     downloadReadyRead();
-    file->flush();
+    // A refused write aborts the reply, which may already have finished the
+    // download from inside that call.
+    if (!reply || !file)
+        return;
+    if (!file->flush() && writeError.isEmpty())
+        writeError = file->errorString();
     file->close();
+    const bool incomplete = !writeError.isEmpty();
+    if (incomplete) {
+        qWarning() << "download of" << url << "could not be written to" << fileName << ":"
+                   << writeError;
+        file->remove();
+    }
 
-    const bool failed = reply->error() != QNetworkReply::NoError;
-    const QString errorText = reply->errorString();
+    const bool failed = incomplete || reply->error() != QNetworkReply::NoError;
+    const QString errorText = incomplete ? writeError : reply->errorString();
     const QString name = customName;
     // Back to idle before anyone hears of it: a receiver may start the next
     // download or delete this handler.

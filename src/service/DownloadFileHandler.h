@@ -11,7 +11,10 @@ class QFile;
 // Fetches one URL into a file in targetDir. The file takes the name of the
 // URL's last path element; with a customName, that name replaces the part
 // before the first dot and the extension stays (logo.png -> 42.png). Whatever
-// arrived stays on disk, also after an error. One download at a time.
+// arrived stays on disk after a network error. A file that cannot be written
+// in full (disk full, file too large) ends the transfer as an error and is
+// removed, so that no cut-off file passes for a finished one. One download
+// at a time.
 class DownloadFileHandler : public QObject {
     Q_OBJECT
 
@@ -46,4 +49,6 @@ private:
 
     QFile *file = nullptr;
     QNetworkReply *reply = nullptr;
+    // Why the file could not be written; empty while all is well.
+    QString writeError;
 };

@@ -2,7 +2,12 @@
 
 #include <QProcess>
 
-SelfSignedCertificate::SelfSignedCertificate() {
+SelfSignedCertificate::SelfSignedCertificate()
+    : SelfSignedCertificate(QStringLiteral("127.0.0.1"),
+                            QStringLiteral("IP:127.0.0.1,DNS:localhost")) {}
+
+SelfSignedCertificate::SelfSignedCertificate(const QString &commonName,
+                                             const QString &subjectAltName) {
     const QString certificate = m_dir.filePath(QStringLiteral("cert.pem"));
     const QString key = m_dir.filePath(QStringLiteral("key.pem"));
     QProcess openssl;
@@ -12,9 +17,9 @@ SelfSignedCertificate::SelfSignedCertificate() {
                    QStringLiteral("ec"), QStringLiteral("-pkeyopt"),
                    QStringLiteral("ec_paramgen_curve:prime256v1"), QStringLiteral("-nodes"),
                    QStringLiteral("-days"), QStringLiteral("2"), QStringLiteral("-subj"),
-                   QStringLiteral("/CN=127.0.0.1"), QStringLiteral("-addext"),
-                   QStringLiteral("subjectAltName=IP:127.0.0.1,DNS:localhost"),
-                   QStringLiteral("-keyout"), key, QStringLiteral("-out"), certificate});
+                   QStringLiteral("/CN=") + commonName, QStringLiteral("-addext"),
+                   QStringLiteral("subjectAltName=") + subjectAltName, QStringLiteral("-keyout"),
+                   key, QStringLiteral("-out"), certificate});
     if (!openssl.waitForFinished(30000) || openssl.exitStatus() != QProcess::NormalExit ||
         openssl.exitCode() != 0) {
         m_error =

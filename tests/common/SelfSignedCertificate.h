@@ -9,6 +9,10 @@ class SelfSignedCertificate {
 public:
     // Empty file names when the certificate could not be made.
     SelfSignedCertificate();
+    // One for another name, such as CN "wrong.example" with the
+    // subjectAltName "DNS:wrong.example": served on 127.0.0.1 and trusted,
+    // it is still refused for not naming the host.
+    SelfSignedCertificate(const QString &commonName, const QString &subjectAltName);
 
     bool isValid() const { return !m_certificateFile.isEmpty(); }
     QString certificateFile() const { return m_certificateFile; }
