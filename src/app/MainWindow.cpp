@@ -116,9 +116,12 @@ void MainWindow::enterMainMode() {
     setMinimumSize(0, 0);
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     // Without a window manager nothing maximises the window; give it the
-    // screen's size up front so the channel browser still gets room.
+    // screen's area up front so the channel browser still gets room. The
+    // place matters as much as the size: after a return to the sign-in page
+    // the window sits centred, and a screen-sized window left there would
+    // hang off the screen with the player's controls out of reach.
     if (QScreen *screen = QGuiApplication::primaryScreen())
-        resize(screen->availableGeometry().size());
+        setGeometry(screen->availableGeometry());
     showMaximized();
 }
 

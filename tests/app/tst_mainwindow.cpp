@@ -110,6 +110,12 @@ private slots:
         QCOMPARE(window.stack()->currentIndex(), int(MainWindow::SignInPage));
         const QRect screen = QGuiApplication::primaryScreen()->geometry();
         QTRY_COMPARE(window.pos(), QPoint(screen.width() / 2 - 210, screen.height() / 2 - 290));
+
+        // Back to main mode from there: the window covers the screen again,
+        // not a screen-sized window hanging off it from the centre.
+        window.enterMainMode();
+        const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+        QTRY_COMPARE(window.geometry(), available);
     }
 
     void transitionsSlideToTheirPages() {
