@@ -8,12 +8,14 @@
 
 #include <QDebug>
 #include <QGuiApplication>
+#include <QHostAddress>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonParseError>
 #include <QMetaType>
 #include <QNetworkInterface>
 #include <QNetworkRequest>
+#include <QPointer>
 #include <QRegExp>
 
 namespace {
@@ -46,6 +48,12 @@ JsonRpc::~JsonRpc() = default;
 bool JsonRpc::isOnline() {
     if (onlineCheck())
         return onlineCheck()();
+    // A service on this computer is reachable without any network at all;
+    // "no internet" would be a false alarm there.
+    const QString apiHost = serviceConfig().apiUrl.host();
+    if (apiHost.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0 ||
+        QHostAddress(apiHost).isLoopback())
+        return true;
     const QList<QNetworkInterface> interfaces = QNetworkInterface::allInterfaces();
     for (const QNetworkInterface &interface : interfaces) {
         const QNetworkInterface::InterfaceFlags flags = interface.flags();
@@ -236,11 +244,13 @@ void JsonRpc::replyFinished() {
     // Released before the signals go out: a page may delete this client in
     // its slot, and the reply with it.
     reply->deleteLater();
+    const QPointer<JsonRpc> alive(this);
     if (outcome.kind == ReplyOutcome::Failure)
         emit error(outcome.error);
     else if (outcome.kind == ReplyOutcome::Success)
         emit done(outcome.result);
-    emit settled();
+    if (alive)
+        emit settled();
 }
 
 void JsonRpc::replyFinishedLocation() {
@@ -248,11 +258,13 @@ void JsonRpc::replyFinishedLocation() {
         return;
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(readBody(m_reply), &parseError);
+    const QPointer<JsonRpc> alive(this);
     if (parseError.error != QJsonParseError::NoError)
         qDebug() << parseError.errorString();
     else if (document.isObject())
         emit done(document.object().value(QLatin1String("countryCode")));
-    emit settled();
+    if (alive)
+        emit settled();
 }
 
 void JsonRpc::replyFinishedGetVersion() {
@@ -260,7 +272,9 @@ void JsonRpc::replyFinishedGetVersion() {
         return;
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(readBody(m_reply), &parseError);
+    const QPointer<JsonRpc> alive(this);
     if (parseError.error == QJsonParseError::NoError)
         emit done(QJsonValue(document.object()));
-    emit settled();
+    if (alive)
+        emit settled();
 }
