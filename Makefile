@@ -4,7 +4,7 @@ JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 XVFB = xvfb-run -a -s "-screen 0 1920x1080x24"
 
-.PHONY: all deps configure build run test fuzz clean
+.PHONY: all deps configure build run test test-sanitize fuzz bench clean
 
 all: build
 
@@ -22,6 +22,15 @@ run: build
 
 test: build
 	@$(XVFB) ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) $(CTEST_FLAGS)
+
+# The same suite built with AddressSanitizer and UndefinedBehaviorSanitizer,
+# in a build folder of its own.
+test-sanitize:
+	@$(MAKE) --no-print-directory test BUILD=$(BUILD)-asan CMAKE_FLAGS="$(CMAKE_FLAGS) -DVANTERO_SANITIZE=ON"
+
+# Every benchmark, each on an X server of its own; one table at the end.
+bench: build
+	@scripts/bench $(BUILD)
 
 # Each fuzz target runs FUZZ_SECONDS (default 60).
 fuzz: deps
