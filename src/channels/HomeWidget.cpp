@@ -20,6 +20,7 @@
 #include "settings/DialogMainSettings.h"
 #include "ui_HomeWidget.h"
 #include "widgets/AlertFrame.h"
+#include "widgets/KineticScrolling.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -33,7 +34,6 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QScroller>
-#include <QScrollerProperties>
 #include <QSplitter>
 #include <QStyleOption>
 #include <QTimerEvent>
@@ -70,21 +70,6 @@ const QString adultKey = QStringLiteral("adult");
 // Item data of a group row: 257 is "1" on the row that holds the playing
 // channel.
 constexpr int groupPlayingRole = Qt::UserRole + 1;
-
-void setKineticScrolling(QListWidget *list) {
-    QScroller::grabGesture(list, QScroller::TouchGesture);
-    QScrollerProperties properties = QScroller::scroller(list)->scrollerProperties();
-    properties.setScrollMetric(QScrollerProperties::DragVelocitySmoothingFactor, 0.6);
-    properties.setScrollMetric(QScrollerProperties::MinimumVelocity, 0.0);
-    properties.setScrollMetric(QScrollerProperties::MaximumVelocity, 0.5);
-    properties.setScrollMetric(QScrollerProperties::MaximumClickThroughVelocity, 0.0);
-    properties.setScrollMetric(QScrollerProperties::AcceleratingFlickMaximumTime, 0.4);
-    properties.setScrollMetric(QScrollerProperties::AcceleratingFlickSpeedupFactor, 1.2);
-    properties.setScrollMetric(QScrollerProperties::SnapPositionRatio, 0.2);
-    properties.setScrollMetric(QScrollerProperties::DragStartDistance, 0.001);
-    properties.setScrollMetric(QScrollerProperties::MousePressEventDelay, 0.5);
-    QScroller::scroller(list)->setScrollerProperties(properties);
-}
 
 QListWidgetItem *groupRow(const QString &title) {
     auto *item = new QListWidgetItem(title);
@@ -203,8 +188,8 @@ void HomeWidget::buildPage() {
 
     ui->listWidget->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     ui->listWidget_2->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-    setKineticScrolling(ui->listWidget);
-    setKineticScrolling(ui->listWidget_2);
+    KineticScrolling::enable(ui->listWidget, QScroller::TouchGesture);
+    KineticScrolling::enable(ui->listWidget_2, QScroller::TouchGesture);
 
     ui->listWidget_2->setStyleSheet(QStringLiteral("background: rgb(98,136,166);"));
     ui->listWidget->setStyleSheet(QStringLiteral("background: rgb(255,255,255);"));

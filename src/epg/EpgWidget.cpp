@@ -4,32 +4,12 @@
 #include "channels/GroupItemDelegate.h"
 #include "channels/HomeWidget.h"
 #include "epg/EpgItemDelegete.h"
+#include "widgets/KineticScrolling.h"
 
 #include "ui_EpgWidget.h"
 
 #include <QJsonObject>
 #include <QScroller>
-#include <QScrollerProperties>
-
-namespace {
-
-// Dragged with the mouse as on a touch screen, and as the channel lists are.
-void makeKinetic(QListWidget *list) {
-    QScroller::grabGesture(list, QScroller::LeftMouseButtonGesture);
-    QScrollerProperties properties = QScroller::scroller(list)->scrollerProperties();
-    properties.setScrollMetric(QScrollerProperties::DragVelocitySmoothingFactor, 0.6);
-    properties.setScrollMetric(QScrollerProperties::MinimumVelocity, 0.0);
-    properties.setScrollMetric(QScrollerProperties::MaximumVelocity, 0.5);
-    properties.setScrollMetric(QScrollerProperties::AcceleratingFlickMaximumTime, 0.4);
-    properties.setScrollMetric(QScrollerProperties::AcceleratingFlickSpeedupFactor, 1.2);
-    properties.setScrollMetric(QScrollerProperties::SnapPositionRatio, 0.2);
-    properties.setScrollMetric(QScrollerProperties::MaximumClickThroughVelocity, 0);
-    properties.setScrollMetric(QScrollerProperties::DragStartDistance, 0.001);
-    properties.setScrollMetric(QScrollerProperties::MousePressEventDelay, 0.5);
-    QScroller::scroller(list)->setScrollerProperties(properties);
-}
-
-} // namespace
 
 EpgWidget::EpgWidget(QWidget *parent)
     : QWidget(parent)
@@ -37,7 +17,8 @@ EpgWidget::EpgWidget(QWidget *parent)
     ui->setupUi(this);
     for (QListWidget *list : {ui->listWidget_2, ui->listWidget}) {
         list->setAttribute(Qt::WA_MacShowFocusRect, false);
-        makeKinetic(list);
+        // Dragged with the mouse as on a touch screen.
+        KineticScrolling::enable(list, QScroller::LeftMouseButtonGesture);
     }
     // Rows are as high as their wrapped description, which depends on the
     // list's width: lay them out again when the page changes size.
