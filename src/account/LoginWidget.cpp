@@ -10,6 +10,7 @@
 #include "app/SlidingStackedWidget.h"
 #include "service/JsonRpc.h"
 #include "widgets/AlertFrame.h"
+#include "widgets/SharedOverlay.h"
 
 #include <QDebug>
 #include <QKeyEvent>
@@ -63,8 +64,7 @@ void LoginWidget::keyPressEvent(QKeyEvent *event) {
 }
 
 void LoginWidget::clickSignIn() {
-    if (AlertFrame *overlay = appState().alertFrame)
-        overlay->showBusy(this);
+    SharedOverlay::showBusy(this);
     JsonRpc *client = newClient();
     connect(client, &JsonRpc::error, this, &LoginWidget::rpcError);
     client->login(ui->lineEdit_3->text(), ui->lineEdit_4->text(), QString());
@@ -72,8 +72,7 @@ void LoginWidget::clickSignIn() {
 }
 
 void LoginWidget::rpcDone(const QJsonValue &result) {
-    if (AlertFrame *overlay = appState().alertFrame)
-        overlay->hideBusy();
+    SharedOverlay::hideBusy();
     const QString token = result.toString();
     qDebug().noquote() << "signed in, token" << token;
     newClient()->logout(token);

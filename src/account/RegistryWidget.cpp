@@ -8,7 +8,7 @@
 #include "app/Messages.h"
 #include "app/SlidingStackedWidget.h"
 #include "service/JsonRpc.h"
-#include "widgets/AlertFrame.h"
+#include "widgets/SharedOverlay.h"
 
 #include <QDebug>
 #include <QJsonObject>
@@ -18,18 +18,6 @@ namespace {
 
 // The dialling code field holds "+" and at most four more characters.
 constexpr int dialCodeLength = 5;
-
-void showAlert(QWidget *page, const QString &message) {
-    if (AlertFrame *alert = appState().alertFrame)
-        alert->showAlert(page, msg("error"), message);
-    else
-        qDebug() << "alert without an overlay:" << message;
-}
-
-void hideBusy() {
-    if (AlertFrame *alert = appState().alertFrame)
-        alert->hideBusy();
-}
 
 } // namespace
 
@@ -55,8 +43,7 @@ RegistryWidget::~RegistryWidget() = default;
 
 void RegistryWidget::start() {
     awaitingSignUp = false;
-    if (AlertFrame *alert = appState().alertFrame)
-        alert->showBusy(this);
+    SharedOverlay::showBusy(this);
     auto *rpc = new JsonRpc(this);
     connect(rpc, &JsonRpc::error, this, &RegistryWidget::rpcError);
     rpc->requestLocation();
@@ -123,7 +110,7 @@ void RegistryWidget::on_button_country_clicked() {
 }
 
 void RegistryWidget::failCheck(const QString &message, QWidget *focus) {
-    showAlert(this, message);
+    SharedOverlay::showError(this, message);
     if (focus)
         focus->setFocus(Qt::OtherFocusReason);
 }
@@ -154,7 +141,7 @@ void RegistryWidget::on_pushButton_2_clicked() {
 }
 
 void RegistryWidget::rpcDone(const QJsonValue &result) {
-    hideBusy();
+    SharedOverlay::hideBusy();
     if (!awaitingSignUp) {
         const QJsonArray table = CountryTable::load();
         ui->button_country->setText(msg("invalidcountrycode"));
@@ -188,8 +175,8 @@ void RegistryWidget::rpcDone(const QJsonValue &result) {
 void RegistryWidget::rpcError(const QString &error) {
     if (error == QLatin1String("nointernet") || error == QLatin1String("unknowerror"))
         return;
-    hideBusy();
-    showAlert(this, msg("unknownerror"));
+    SharedOverlay::hideBusy();
+    SharedOverlay::showError(this, msg("unknownerror"));
 }
 
 void RegistryWidget::on_pushButton_back_clicked() {

@@ -7,26 +7,10 @@
 #include "app/Messages.h"
 #include "app/SlidingStackedWidget.h"
 #include "service/JsonRpc.h"
-#include "widgets/AlertFrame.h"
+#include "widgets/SharedOverlay.h"
 
 #include <QDebug>
 #include <QJsonObject>
-
-namespace {
-
-void showAlert(QWidget *page, const QString &message) {
-    if (AlertFrame *alert = appState().alertFrame)
-        alert->showAlert(page, msg("error"), message);
-    else
-        qDebug() << "alert without an overlay:" << message;
-}
-
-void hideBusy() {
-    if (AlertFrame *alert = appState().alertFrame)
-        alert->hideBusy();
-}
-
-} // namespace
 
 VerificationCodeWidget::VerificationCodeWidget(QWidget *parent)
     : QWidget(parent)
@@ -48,12 +32,11 @@ void VerificationCodeWidget::setData(const QString &phone, const QString &passwo
 void VerificationCodeWidget::on_pushButton_2_clicked() {
     const QString code = ui->edit_code->text();
     if (code.isEmpty()) {
-        showAlert(this, msg("alert1"));
+        SharedOverlay::showError(this, msg("alert1"));
         ui->edit_code->setFocus(Qt::OtherFocusReason);
         return;
     }
-    if (AlertFrame *alert = appState().alertFrame)
-        alert->showBusy(this);
+    SharedOverlay::showBusy(this);
     phone.remove(QLatin1Char('+'));
     auto *rpc = new JsonRpc(this);
     connect(rpc, &JsonRpc::error, this, &VerificationCodeWidget::rpcError);
@@ -62,12 +45,12 @@ void VerificationCodeWidget::on_pushButton_2_clicked() {
 }
 
 void VerificationCodeWidget::invalidCode() {
-    showAlert(this, msg("alert16"));
+    SharedOverlay::showError(this, msg("alert16"));
     ui->edit_code->setFocus(Qt::OtherFocusReason);
 }
 
 void VerificationCodeWidget::rpcDone(const QJsonValue &result) {
-    hideBusy();
+    SharedOverlay::hideBusy();
     const QJsonObject answer = result.toObject();
     const QString error = answer.value("Error").toString();
     qDebug() << "verify_code:" << error;
@@ -77,7 +60,7 @@ void VerificationCodeWidget::rpcDone(const QJsonValue &result) {
     } else if (error == QLatin1String("Invalid check code")) {
         invalidCode();
     } else {
-        showAlert(this, msg("unknownerror"));
+        SharedOverlay::showError(this, msg("unknownerror"));
     }
 }
 
@@ -88,8 +71,8 @@ void VerificationCodeWidget::rpcError(const QString &error) {
         invalidCode();
         return;
     }
-    hideBusy();
-    showAlert(this, msg("unknownerror"));
+    SharedOverlay::hideBusy();
+    SharedOverlay::showError(this, msg("unknownerror"));
 }
 
 void VerificationCodeWidget::on_pushButton_back_clicked() {

@@ -10,6 +10,7 @@
 #include "channels/ListItemDelegate.h"
 #include "service/JsonRpc.h"
 #include "widgets/AlertFrame.h"
+#include "widgets/SharedOverlay.h"
 
 #include <QDebug>
 #include <QGuiApplication>
@@ -88,8 +89,7 @@ void registrydevicewidget::loadDevices() {
     ui->lineEdit_newdevice->setText(QGuiApplication::platformName());
     listAfterLogin = true;
     refreshMode = false;
-    if (AlertFrame *overlay = appState().alertFrame)
-        overlay->showBusy(this);
+    SharedOverlay::showBusy(this);
     signIn();
 }
 
@@ -107,8 +107,7 @@ void registrydevicewidget::LoginDone(const QJsonValue &result) {
 }
 
 void registrydevicewidget::GetDeviceDone(const QJsonValue &result) {
-    if (AlertFrame *overlay = appState().alertFrame)
-        overlay->hideBusy();
+    SharedOverlay::hideBusy();
     newClient()->logout(token);
 
     devices = result.toArray();
@@ -130,8 +129,7 @@ void registrydevicewidget::clickNext() {
     }
     const QString typed = ui->lineEdit_newdevice->text().simplified();
     if (typed.isEmpty()) {
-        if (AlertFrame *overlay = appState().alertFrame)
-            overlay->showAlert(this, msg("error"), msg("alert7"));
+        SharedOverlay::showError(this, msg("alert7"));
         return;
     }
     for (const QJsonValue &device : qAsConst(devices)) {
@@ -147,8 +145,7 @@ void registrydevicewidget::clickNext() {
 }
 
 void registrydevicewidget::RegistreDeviceDone(const QJsonValue &result) {
-    if (AlertFrame *overlay = appState().alertFrame)
-        overlay->hideBusy();
+    SharedOverlay::hideBusy();
     newClient()->logout(token);
 
     const QString name = ui->lineEdit_newdevice->text();

@@ -21,6 +21,7 @@
 #include "ui_HomeWidget.h"
 #include "widgets/AlertFrame.h"
 #include "widgets/KineticScrolling.h"
+#include "widgets/SharedOverlay.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -528,8 +529,7 @@ void HomeWidget::LoadGroupDone(const QJsonValue &result) {
     }
 
     showGroup(0);
-    if (AlertFrame *overlay = appState().alertFrame)
-        overlay->hideBusy();
+    SharedOverlay::hideBusy();
     emit groupsShown();
 }
 

@@ -8,6 +8,7 @@
 #include "settings/DialogMainSettings.h"
 #include "ui_PlayListToolBar.h"
 #include "widgets/AlertFrame.h"
+#include "widgets/SharedOverlay.h"
 
 #include <QDebug>
 #include <QJsonObject>
@@ -88,8 +89,7 @@ void PlayListToolBar::startChange(int change) {
     // channel would store the id 0.
     if (!home || home->currentChannelRow() < 0 || appState().offlineMode)
         return;
-    if (AlertFrame *overlay = appState().alertFrame)
-        overlay->showBusy(home);
+    SharedOverlay::showBusy(home);
     pendingChange = change;
     const AppState &state = appState();
     auto *rpc = new JsonRpc(this);
@@ -146,8 +146,7 @@ void PlayListToolBar::rpcError(const QString &message) {
 }
 
 void PlayListToolBar::FavoriteDone(const QJsonValue &result) {
-    if (AlertFrame *overlay = appState().alertFrame)
-        overlay->hideBusy();
+    SharedOverlay::hideBusy();
     if (result.toString() != QLatin1String("OK"))
         return;
     setFavorite(!isFavorite);
@@ -156,8 +155,7 @@ void PlayListToolBar::FavoriteDone(const QJsonValue &result) {
 }
 
 void PlayListToolBar::PrivateDone(const QJsonValue &result) {
-    if (AlertFrame *overlay = appState().alertFrame)
-        overlay->hideBusy();
+    SharedOverlay::hideBusy();
     if (result.toString() != QLatin1String("OK"))
         return;
     setPrivate(!isPrivate);

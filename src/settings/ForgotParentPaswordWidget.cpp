@@ -7,9 +7,8 @@
 #include "app/SlidingStackedWidget.h"
 #include "settings/DialogMainSettings.h"
 #include "settings/ParentWidget.h"
-#include "widgets/AlertFrame.h"
+#include "widgets/SharedOverlay.h"
 
-#include <QDebug>
 #include <QPainter>
 #include <QStyleOption>
 
@@ -26,10 +25,7 @@ ForgotParentPaswordWidget::ForgotParentPaswordWidget(QWidget *parent)
 ForgotParentPaswordWidget::~ForgotParentPaswordWidget() = default;
 
 void ForgotParentPaswordWidget::alert(const char *messageKey) {
-    if (AlertFrame *overlay = appState().alertFrame)
-        overlay->showAlert(this, msg("error"), msg(messageKey));
-    else
-        qDebug() << "parental password reset:" << messageKey;
+    SharedOverlay::showError(this, msg(messageKey));
     ui->lineEdit_1->setFocus();
 }
 

@@ -8,9 +8,8 @@
 #include "channels/HomeWidget.h"
 #include "player/PlayerWidget.h"
 #include "settings/DialogMainSettings.h"
-#include "widgets/AlertFrame.h"
+#include "widgets/SharedOverlay.h"
 
-#include <QDebug>
 #include <QPainter>
 #include <QSettings>
 #include <QStyleOption>
@@ -43,10 +42,7 @@ void NetworkWidget::on_pushButton_back_clicked() {
 void NetworkWidget::on_pushButton_2_clicked() {
     const QString text = ui->lineEdit_ms->text();
     if (!isAcceptedCacheSize(text)) {
-        if (AlertFrame *overlay = appState().alertFrame)
-            overlay->showAlert(this, msg("error"), msg("alert1"));
-        else
-            qDebug() << "network page: cache size refused:" << text;
+        SharedOverlay::showError(this, msg("alert1"));
         return;
     }
 

@@ -10,6 +10,7 @@
 #include "service/JsonRpc.h"
 #include "settings/DialogMainSettings.h"
 #include "widgets/AlertFrame.h"
+#include "widgets/SharedOverlay.h"
 
 #include <QDebug>
 #include <QGuiApplication>
@@ -76,10 +77,7 @@ void ParentWidget::setMode(int mode, bool playAfterUnlock) {
 }
 
 void ParentWidget::alert(const char *messageKey, QLineEdit *field) {
-    if (AlertFrame *overlay = appState().alertFrame)
-        overlay->showAlert(this, msg("error"), msg(messageKey));
-    else
-        qDebug() << "parental password page:" << messageKey;
+    SharedOverlay::showError(this, msg(messageKey));
     if (field)
         field->setFocus();
 }
@@ -153,8 +151,7 @@ JsonRpc *ParentWidget::newClient() {
 void ParentWidget::save() {
     if (DialogMainSettings *dialog = DialogMainSettings::of(this))
         dialog->adoptAlertFrame();
-    if (AlertFrame *overlay = appState().alertFrame)
-        overlay->showBusy(this);
+    SharedOverlay::showBusy(this);
     const AppState &state = appState();
     JsonRpc *client = newClient();
     connect(client, &JsonRpc::done, this, &ParentWidget::LoginDone);
@@ -173,8 +170,7 @@ void ParentWidget::GetParentPasswordDone(const QJsonValue &result) {
         if (DialogMainSettings *dialog = DialogMainSettings::of(this))
             dialog->close();
     }
-    if (AlertFrame *overlay = appState().alertFrame)
-        overlay->hideBusy();
+    SharedOverlay::hideBusy();
 }
 
 void ParentWidget::rpcError(const QString &message) {
