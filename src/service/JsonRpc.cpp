@@ -7,6 +7,7 @@
 #include "service/ServiceConfig.h"
 
 #include <QDebug>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QHostAddress>
 #include <QJsonDocument>
@@ -54,14 +55,25 @@ bool JsonRpc::isOnline() {
     if (apiHost.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0 ||
         QHostAddress(apiHost).isLoopback())
         return true;
+    // Every request asks, and a channel list starts two per channel: walk
+    // the interfaces (system calls each time) at most once a second.
+    static QElapsedTimer lastWalk;
+    static bool lastAnswer = false;
+    if (lastWalk.isValid() && !lastWalk.hasExpired(1000))
+        return lastAnswer;
+    lastAnswer = false;
     const QList<QNetworkInterface> interfaces = QNetworkInterface::allInterfaces();
     for (const QNetworkInterface &interface : interfaces) {
         const QNetworkInterface::InterfaceFlags flags = interface.flags();
         if (flags.testFlag(QNetworkInterface::IsUp) &&
-            !flags.testFlag(QNetworkInterface::IsLoopBack) && !interface.addressEntries().isEmpty())
-            return true;
+            !flags.testFlag(QNetworkInterface::IsLoopBack) &&
+            !interface.addressEntries().isEmpty()) {
+            lastAnswer = true;
+            break;
+        }
     }
-    return false;
+    lastWalk.start();
+    return lastAnswer;
 }
 
 void JsonRpc::setOnlineCheck(std::function<bool()> check) {
