@@ -355,5 +355,45 @@
         <source>unknowerror</source>
         <translation>Unknown error please try again.</translation>
     </message>
+    <message>
+        <source>toomanydevices</source>
+        <translation>This account has too many devices. Choose one of its devices or remove one on the web site.</translation>
+    </message>
+    <message>
+        <source>invaliddevicename</source>
+        <translation>Invalid device name. Please enter another name.</translation>
+    </message>
+    <message>
+        <source>playlistnotfound</source>
+        <translation>This playlist no longer exists. Please choose another one.</translation>
+    </message>
+    <message>
+        <source>devicenotregistered</source>
+        <translation>This device is no longer registered. Please choose or register a device.</translation>
+    </message>
+    <message>
+        <source>optiontoolong</source>
+        <translation>Too many channels are marked to store. Remove some marks and try again.</translation>
+    </message>
+    <message>
+        <source>invalidplaylisttitle</source>
+        <translation>Invalid playlist title. Please enter another title.</translation>
+    </message>
+    <message>
+        <source>playlistnochannels</source>
+        <translation>The playlist holds no channels.</translation>
+    </message>
+    <message>
+        <source>unsupportedplaylist</source>
+        <translation>Unsupported playlist format. Please choose an M3U or M3U8 file.</translation>
+    </message>
+    <message>
+        <source>filecannotberead</source>
+        <translation>The playlist file cannot be read.</translation>
+    </message>
+    <message>
+        <source>updatermissing</source>
+        <translation>A new version of Vantero is available, but the updater is missing. Please download and install the new version.</translation>
+    </message>
 </context>
 </TS>

@@ -355,5 +355,45 @@
         <source>unknowerror</source>
         <translation>Неизвестная ошибка, пожалуйста, попробуйте еще раз.</translation>
     </message>
+    <message>
+        <source>toomanydevices</source>
+        <translation>У аккаунта слишком много устройств. Выберите одно из них или удалите лишнее на сайте.</translation>
+    </message>
+    <message>
+        <source>invaliddevicename</source>
+        <translation>Недопустимое имя устройства. Введите другое имя.</translation>
+    </message>
+    <message>
+        <source>playlistnotfound</source>
+        <translation>Этот плейлист больше не существует. Выберите другой.</translation>
+    </message>
+    <message>
+        <source>devicenotregistered</source>
+        <translation>Это устройство больше не зарегистрировано. Выберите или зарегистрируйте устройство.</translation>
+    </message>
+    <message>
+        <source>optiontoolong</source>
+        <translation>Отмечено слишком много каналов. Снимите часть отметок и попробуйте снова.</translation>
+    </message>
+    <message>
+        <source>invalidplaylisttitle</source>
+        <translation>Недопустимое название плейлиста. Введите другое название.</translation>
+    </message>
+    <message>
+        <source>playlistnochannels</source>
+        <translation>В плейлисте нет каналов.</translation>
+    </message>
+    <message>
+        <source>unsupportedplaylist</source>
+        <translation>Неподдерживаемый формат плейлиста. Выберите файл M3U или M3U8.</translation>
+    </message>
+    <message>
+        <source>filecannotberead</source>
+        <translation>Не удается прочитать файл плейлиста.</translation>
+    </message>
+    <message>
+        <source>updatermissing</source>
+        <translation>Доступна новая версия Vantero, но программа обновления не найдена. Скачайте и установите новую версию.</translation>
+    </message>
 </context>
 </TS>

@@ -172,6 +172,10 @@ void MainWindow::showCodeVerification(const QString &phone, const QString &passw
 }
 
 void MainWindow::returnToSignIn() {
+    leaveMainMode(SignInPage);
+}
+
+void MainWindow::leaveMainMode(Page page) {
     if (isMaximized() || isFullScreen())
         showNormal();
     setMinimumSize(420, 580);
@@ -181,11 +185,19 @@ void MainWindow::returnToSignIn() {
         const QRect area = screen->geometry();
         move(area.width() / 2 - width() / 2, area.height() / 2 - height() / 2);
     }
-    m_returnToSignIn = true;
+    if (page == SignInPage)
+        m_returnToSignIn = true;
+    // A load of the channel browser that has not reached its page yet
+    // must not pull the window back into main mode.
+    m_homePending = false;
     m_home->stop();
     m_stack->setVerticalMode(false);
     m_stack->setAnimation(QEasingCurve::OutExpo);
-    slideTo(SignInPage);
+    slideTo(page);
+    if (page == DevicePage)
+        m_device->loadDevices();
+    else if (page == PlaylistPage)
+        m_playlist->loadPlaylists();
 }
 
 void MainWindow::fitFullScreen() {

@@ -49,6 +49,9 @@ public:
     void setSignUpCountry(const QString &name, const QString &dialCode);
     void showCodeVerification(const QString &phone, const QString &password);
     void returnToSignIn();
+    // Back from the channel browser to a page of the sign-in flow, in the
+    // window's small size; the device and playlist pages load again.
+    void leaveMainMode(Page page);
     void fitFullScreen();
 
     SlidingStackedWidget *stack() const { return m_stack; }

@@ -2,4 +2,10 @@
 
 #include <QCoreApplication>
 
-QString msg(const char *key) { return QCoreApplication::translate("", key); }
+QString msg(const char *key) {
+    return QCoreApplication::translate("", key);
+}
+
+QString msg(const QString &key) {
+    return msg(key.toLatin1().constData());
+}

@@ -48,6 +48,19 @@ bool contains(const QJsonArray &ids, int id) {
     return false;
 }
 
+bool isAdult(const QJsonValue &adult) {
+    if (adult.isBool())
+        return adult.toBool();
+    if (adult.isDouble())
+        return adult.toDouble() != 0;
+    if (adult.isString()) {
+        const QString text = adult.toString();
+        return text == QLatin1String("1") ||
+               text.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0;
+    }
+    return false;
+}
+
 bool removeOne(QJsonArray &ids, int id) {
     for (int i = 0; i < ids.size(); ++i) {
         if (ids.at(i).toString().toInt() == id) {

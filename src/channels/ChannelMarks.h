@@ -26,6 +26,10 @@ QString encode(const QJsonArray &ids);
 
 // Whether some entry, read as a decimal integer, is id.
 bool contains(const QJsonArray &ids, int id);
+// Whether a channel's "adult" member marks it adult: true, a non-zero
+// number, or the texts "1" and "true". Anything else reads as false.
+bool isAdult(const QJsonValue &adult);
+
 // Removes the first entry that reads as id; false when there is none.
 bool removeOne(QJsonArray &ids, int id);
 

@@ -1,9 +1,12 @@
 #include "channels/HomeWidget.h"
 
+#include "account/LoginWidget.h"
+#include "account/registrydevicewidget.h"
 #include "app/AppState.h"
 #include "app/Clock.h"
 #include "app/MainWindow.h"
 #include "app/Messages.h"
+#include "app/SettingsKeys.h"
 #include "channels/ChannelMarks.h"
 #include "channels/GroupItemDelegate.h"
 #include "channels/ListItemDelegate.h"
@@ -16,7 +19,9 @@
 #include "player/PlayerButtomToolBar.h"
 #include "player/PlayerToolBar.h"
 #include "player/PlayerWidget.h"
+#include "playlists/Playlistwidget.h"
 #include "service/JsonRpc.h"
+#include "service/ServiceError.h"
 #include "settings/DialogMainSettings.h"
 #include "ui_HomeWidget.h"
 #include "widgets/AlertFrame.h"
@@ -35,11 +40,14 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QScroller>
+#include <QSettings>
 #include <QSplitter>
 #include <QStyleOption>
 #include <QTimerEvent>
 #include <QTranslator>
 #include <QVBoxLayout>
+
+#include <iterator>
 
 namespace {
 
@@ -106,6 +114,10 @@ HomeWidget::HomeWidget(QWidget *parent)
     connect(ui->listWidget_2, &QListWidget::itemClicked, this, &HomeWidget::groupListClick);
     connect(ui->listWidget, &QListWidget::customContextMenuRequested, this,
             &HomeWidget::ShowContextMenu);
+    // The toggles follow the current channel however it became current:
+    // a click, the arrow keys, next or previous.
+    connect(ui->listWidget, &QListWidget::currentRowChanged, this,
+            &HomeWidget::showMarksOfCurrentChannel);
 
     // One delegate each for the lists' whole life: the channel delegate
     // keeps the scaled logos between rebuilds of the rows.
@@ -227,6 +239,9 @@ void HomeWidget::cancelChannelRequests() {
     m_openGuides.clear();
     m_openLogos = 0;
     m_groupsLoaded = false;
+    m_groupsArrived = false;
+    m_loadFinished = false;
+    m_pendingReads = 0;
     endSession();
 }
 
@@ -341,6 +356,9 @@ void HomeWidget::reload() {
     groups = QJsonArray();
     favoriteIds = QJsonArray();
     privateIds = QJsonArray();
+    // An offline playlist keeps no marks: its empty lists are all there is.
+    m_favoritesKnown = state.offlineMode;
+    m_privateKnown = state.offlineMode;
     m_channelDelegate->forgetLogos();
     if (refreshTimerId) {
         killTimer(refreshTimerId);
@@ -360,11 +378,18 @@ void HomeWidget::reload() {
     rpc->login(state.userName, state.password, state.deviceKey);
 }
 
-JsonRpc *HomeWidget::newCall() {
+JsonRpc *HomeWidget::newCall(bool loadStep) {
     // Part of the current load: a new load drops it unanswered. Once
     // answered it goes by itself.
     auto *rpc = new JsonRpc(m_requests);
-    connect(rpc, &JsonRpc::error, this, &HomeWidget::rpcError);
+    if (loadStep) {
+        connect(rpc, &JsonRpc::error, this, &HomeWidget::rpcError);
+        // An answer that is no JSON object ends the load as a failure too.
+        ServiceError::onUnanswered(rpc, this, [this] { failLoad(QString()); });
+    } else {
+        connect(rpc, &JsonRpc::error, this,
+                [](const QString &message) { qDebug() << "channel marks not read:" << message; });
+    }
     connect(rpc, &JsonRpc::settled, rpc, &QObject::deleteLater);
     return rpc;
 }
@@ -394,15 +419,88 @@ void HomeWidget::LoginDone(const QJsonValue &result) {
         {ChannelMarks::privateKey(playlistId), &HomeWidget::GetPrivateDone},
         {ChannelMarks::parentPasswordKey(), &HomeWidget::GetParentPasswordDone},
     };
+    m_pendingReads = int(std::size(reads));
     for (const auto &read : reads) {
-        JsonRpc *rpc = newCall();
+        JsonRpc *rpc = newCall(false);
         connect(rpc, &JsonRpc::done, this, read.slot);
+        // Read or not, the load may end once the marks are settled: a
+        // channel list shown before them would play private channels
+        // without a word or store marks over ones it never saw.
+        connect(rpc, &JsonRpc::settled, this, [this] {
+            --m_pendingReads;
+            finishLoadWhenReady();
+        });
         rpc->getDevopt(read.key, token);
     }
 }
 
 void HomeWidget::rpcError(const QString &message) {
     qDebug() << "channel browser:" << message;
+    // The transport has shown its alert and ended the busy state; the load
+    // is over all the same.
+    if (ServiceError::isConnectionFailure(message)) {
+        m_groupsLoaded = true;
+        endSessionWhenDone();
+        return;
+    }
+    failLoad(message);
+}
+
+void HomeWidget::failLoad(const QString &error) {
+    // Nothing more comes for this load: the session may end once the
+    // programme requests are through, and the page takes clicks again.
+    m_groupsLoaded = true;
+    endSessionWhenDone();
+    SharedOverlay::hideBusy();
+
+    AppState &state = appState();
+    MainWindow *window = state.mainWindow;
+    const bool onMainWindow = window && window->homeWidget() == this;
+    QWidget *page = this;
+    QSettings settings(SettingsKeys::organisation, SettingsKeys::application);
+    settings.beginGroup(SettingsKeys::groupInfo);
+    // A stored choice the service no longer knows is forgotten, so that the
+    // next start does not come back to the same refusal.
+    switch (ServiceError::kind(error)) {
+    case ServiceError::Kind::PlaylistGone:
+        state.playlistId = 0;
+        state.playlistName.clear();
+        settings.setValue(SettingsKeys::playlistId, 0);
+        settings.setValue(SettingsKeys::playlistName, QString());
+        if (onMainWindow) {
+            window->leaveMainMode(MainWindow::PlaylistPage);
+            page = window->playlistPage();
+        }
+        break;
+    case ServiceError::Kind::DeviceGone:
+        state.deviceKey.clear();
+        state.deviceName.clear();
+        state.playlistId = 0;
+        state.playlistName.clear();
+        settings.setValue(SettingsKeys::deviceKey, QString());
+        settings.setValue(SettingsKeys::deviceName, QString());
+        settings.setValue(SettingsKeys::playlistId, 0);
+        settings.setValue(SettingsKeys::playlistName, QString());
+        if (onMainWindow) {
+            window->leaveMainMode(MainWindow::DevicePage);
+            page = window->devicePage();
+        }
+        break;
+    case ServiceError::Kind::WrongCredentials:
+        // The password was changed elsewhere: the user name stays for the
+        // sign-in page, the password is asked for again.
+        state.password.clear();
+        settings.setValue(SettingsKeys::userPassword, QString());
+        if (onMainWindow) {
+            window->leaveMainMode(MainWindow::SignInPage);
+            page = window->loginPage();
+        }
+        break;
+    default:
+        break;
+    }
+    settings.endGroup();
+    SharedOverlay::showError(page, msg(ServiceError::messageKey(error)));
 }
 
 void HomeWidget::LoadChanelDone(const QJsonValue &result) {
@@ -518,6 +616,10 @@ void HomeWidget::LoadGroupDone(const QJsonValue &result) {
     m_groupsLoaded = true;
     endSessionWhenDone();
 
+    // The favourites read before the channels came: now it shows whether
+    // any of them is in this playlist.
+    if (hasFavoritesGroup() && !anyFavoriteListed())
+        removeFavoritesGroup();
     const QJsonArray received = result.toArray();
     for (const QJsonValue &value : received) {
         const QJsonObject group = value.toObject();
@@ -529,6 +631,14 @@ void HomeWidget::LoadGroupDone(const QJsonValue &result) {
     }
 
     showGroup(0);
+    m_groupsArrived = true;
+    finishLoadWhenReady();
+}
+
+void HomeWidget::finishLoadWhenReady() {
+    if (!m_groupsArrived || m_pendingReads > 0 || m_loadFinished)
+        return;
+    m_loadFinished = true;
     SharedOverlay::hideBusy();
     emit groupsShown();
 }
@@ -612,13 +722,7 @@ QJsonArray HomeWidget::currentChannelDays() const {
 }
 
 void HomeWidget::on_listWidget_itemClicked(QListWidgetItem *) {
-    const int id = currentChannel().value(idKey).toInt();
-    m_playListBar->setFavorite(false);
-    if (ChannelMarks::contains(favoriteIds, id))
-        m_playListBar->setFavorite(true);
-    m_playListBar->setPrivate(false);
-    if (ChannelMarks::contains(privateIds, id))
-        m_playListBar->setPrivate(true);
+    showMarksOfCurrentChannel();
     if (m_epgPanel->isVisible())
         m_epgPanel->refresh();
 }
@@ -628,10 +732,12 @@ void HomeWidget::chnaelListDoubleClick(QListWidgetItem *) {
     if (row < 0 || row >= shownChannels.size())
         return;
     const QJsonObject record = shownChannels.at(row).toObject();
-    const bool adult = record.value(adultKey).toBool(false);
+    const bool adult = ChannelMarks::isAdult(record.value(adultKey));
     // Compared as numbers, so that no spelling of an id in the stored list
-    // lets a private channel play without the password.
-    if (adult || ChannelMarks::contains(privateIds, record.value(idKey).toInt())) {
+    // lets a private channel play without the password. Until the private
+    // list has been read every channel may be private: unknown is locked.
+    if (adult || !m_privateKnown ||
+        ChannelMarks::contains(privateIds, record.value(idKey).toInt())) {
         // The parental page plays the channel once the right password is in.
         auto *dialog = new DialogMainSettings(nullptr, true, true);
         dialog->setAttribute(Qt::WA_DeleteOnClose);
@@ -727,17 +833,25 @@ void HomeWidget::timerEvent(QTimerEvent *event) {
 }
 
 void HomeWidget::GetFavoriteDone(const QJsonValue &result) {
-    const QJsonArray ids = ChannelMarks::decode(result);
-    for (const QJsonValue &id : ids)
-        favoriteIds.append(id);
-    if (!favoriteIds.isEmpty())
-        insertFavoritesGroup();
+    setFavoritesRead(ChannelMarks::decode(result));
 }
 
 void HomeWidget::GetPrivateDone(const QJsonValue &result) {
-    const QJsonArray ids = ChannelMarks::decode(result);
-    for (const QJsonValue &id : ids)
-        privateIds.append(id);
+    setPrivateRead(ChannelMarks::decode(result));
+}
+
+void HomeWidget::setFavoritesRead(const QJsonArray &ids) {
+    favoriteIds = ids;
+    m_favoritesKnown = true;
+    if (hasFavoritesGroup() || !channels.isEmpty())
+        refreshFavoritesGroup();
+    else if (!favoriteIds.isEmpty())
+        insertFavoritesGroup();
+}
+
+void HomeWidget::setPrivateRead(const QJsonArray &ids) {
+    privateIds = ids;
+    m_privateKnown = true;
 }
 
 void HomeWidget::GetParentPasswordDone(const QJsonValue &result) {
@@ -759,24 +873,47 @@ void HomeWidget::insertFavoritesGroup() {
         ++playingGroupRow;
 }
 
+bool HomeWidget::anyFavoriteListed() const {
+    for (const QJsonValue &favorite : favoriteIds) {
+        if (m_positions.contains(favorite.toString().toInt()))
+            return true;
+    }
+    return false;
+}
+
+void HomeWidget::removeFavoritesGroup() {
+    delete ui->listWidget_2->takeItem(0);
+    groups.removeAt(0);
+    if (playingGroupRow == 0)
+        playingGroupRow = -1;
+    else if (playingGroupRow > 0)
+        --playingGroupRow;
+}
+
 void HomeWidget::refreshFavoritesGroup() {
     QListWidget *strip = ui->listWidget_2;
+    // Ids that name no channel of this playlist (removed from it since)
+    // make no group: it would open empty.
     if (hasFavoritesGroup()) {
         const int current = strip->currentRow();
         if (current >= 0 && groups.at(current).toObject().value(idKey).toInt() == 0)
             showGroup(current);
-        if (favoriteIds.isEmpty()) {
-            delete strip->takeItem(0);
-            groups.removeAt(0);
-            if (playingGroupRow == 0)
-                playingGroupRow = -1;
-            else if (playingGroupRow > 0)
-                --playingGroupRow;
+        if (!anyFavoriteListed()) {
+            removeFavoritesGroup();
             showGroup(0);
         }
-    } else if (!favoriteIds.isEmpty()) {
+    } else if (anyFavoriteListed()) {
         insertFavoritesGroup();
     }
+}
+
+void HomeWidget::showMarksOfCurrentChannel() {
+    if (!m_playListBar)
+        return;
+    const int id = currentChannel().value(idKey).toInt();
+    const bool channel = currentChannelRow() >= 0;
+    m_playListBar->setFavorite(channel && ChannelMarks::contains(favoriteIds, id));
+    m_playListBar->setPrivate(channel && ChannelMarks::contains(privateIds, id));
 }
 
 void HomeWidget::ShowContextMenu(const QPoint &) {}

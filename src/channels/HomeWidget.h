@@ -107,6 +107,16 @@ public:
     // before the service confirms a change.
     QJsonArray &favoriteList() { return favoriteIds; }
     QJsonArray &privateList() { return privateIds; }
+    // Whether the lists of this load have been read from the service; a
+    // list that was not read must never be stored.
+    bool favoritesKnown() const { return m_favoritesKnown; }
+    bool privateKnown() const { return m_privateKnown; }
+    // A list as read from the service (the toolbar reads again when the
+    // load's read failed).
+    void setFavoritesRead(const QJsonArray &ids);
+    void setPrivateRead(const QJsonArray &ids);
+    // The toolbar's looks for the channel at the current row.
+    void showMarksOfCurrentChannel();
     // True while per-channel requests of the current load are still waiting
     // to be sent.
     bool requestsPending() const;
@@ -141,7 +151,14 @@ protected:
 
 private:
     void buildPage();
-    JsonRpc *newCall();
+    // A service call of the current load. A failed load step (sign-in,
+    // channels, groups) ends the load with an alert; a failed mark read
+    // leaves its list unknown.
+    JsonRpc *newCall(bool loadStep = true);
+    void failLoad(const QString &error);
+    bool anyFavoriteListed() const;
+    void finishLoadWhenReady();
+    void removeFavoritesGroup();
     void loadOfflinePlaylist();
     void startChannelRequests();
     void sendRequestBatch();
@@ -174,6 +191,8 @@ private:
     int playingChannelId = 0;
     int playingGroupRow = -1;
     int refreshTimerId = 0;
+    bool m_favoritesKnown = false;
+    bool m_privateKnown = false;
 
     // Where in channels the record of each row of the list is.
     QVector<int> m_shownPositions;
@@ -192,6 +211,11 @@ private:
     QSet<QObject *> m_openGuides;
     int m_openLogos = 0;
     bool m_groupsLoaded = false;
+    // The groups are listed, and the mark reads still under way: the load
+    // ends when both are through.
+    bool m_groupsArrived = false;
+    int m_pendingReads = 0;
+    bool m_loadFinished = false;
     // The token of the current load's session until it is signed out.
     QString m_sessionToken;
 

@@ -5,6 +5,7 @@
 #include "channels/ChannelMarks.h"
 #include "channels/HomeWidget.h"
 #include "service/JsonRpc.h"
+#include "service/ServiceError.h"
 #include "settings/DialogMainSettings.h"
 #include "ui_PlayListToolBar.h"
 #include "widgets/AlertFrame.h"
@@ -86,79 +87,133 @@ void PlayListToolBar::togglePrivate() {
 void PlayListToolBar::startChange(int change) {
     HomeWidget *home = homePage();
     // Offline playlists keep no marks, and a change without a selected
-    // channel would store the id 0.
-    if (!home || home->currentChannelRow() < 0 || appState().offlineMode)
+    // channel would store the id 0. One change at a time: a second press
+    // would store a list the first has not finished with.
+    if (!home || home->currentChannelRow() < 0 || appState().offlineMode || m_changing)
         return;
+    // The channel is taken now: the current row may move (next, previous)
+    // while the sign-in is under way.
+    m_channelId = home->currentChannel().value(QLatin1String("id")).toInt();
+    m_changing = true;
     SharedOverlay::showBusy(home);
     pendingChange = change;
     const AppState &state = appState();
-    auto *rpc = new JsonRpc(this);
-    connect(rpc, &JsonRpc::error, this, &PlayListToolBar::rpcError);
+    JsonRpc *rpc = newCall();
     connect(rpc, &JsonRpc::done, this, &PlayListToolBar::LoginDone);
-    connect(rpc, &JsonRpc::settled, rpc, &QObject::deleteLater);
     rpc->login(state.userName, state.password, state.deviceKey);
 }
 
-void PlayListToolBar::LoginDone(const QJsonValue &result) {
-    const QString token = result.toString();
-    HomeWidget *home = homePage();
-    if (!home)
-        return;
-    const int id = home->currentChannel().value(QLatin1String("id")).toInt();
-    const int playlistId = appState().playlistId;
-
+JsonRpc *PlayListToolBar::newCall() {
     auto *rpc = new JsonRpc(this);
     connect(rpc, &JsonRpc::error, this, &PlayListToolBar::rpcError);
+    ServiceError::onUnanswered(rpc, this, [this] { changeFailed(QStringLiteral("unknownerror")); });
     connect(rpc, &JsonRpc::settled, rpc, &QObject::deleteLater);
-    if (pendingChange == favoriteChange) {
-        QJsonArray &ids = home->favoriteList();
-        if (isFavorite)
-            ChannelMarks::removeOne(ids, id);
+    return rpc;
+}
+
+void PlayListToolBar::LoginDone(const QJsonValue &result) {
+    m_token = result.toString();
+    HomeWidget *home = homePage();
+    if (!home || (pendingChange != favoriteChange && pendingChange != privateChange)) {
+        m_changing = false;
+        SharedOverlay::hideBusy();
+        return;
+    }
+    const bool favorites = pendingChange == favoriteChange;
+    if (favorites ? home->favoritesKnown() : home->privateKnown()) {
+        storeChange();
+        return;
+    }
+    // The load could not read this list: it is read now, so that the
+    // change is made to what the service holds and not to an empty list.
+    JsonRpc *rpc = newCall();
+    connect(rpc, &JsonRpc::done, this, [this, favorites](const QJsonValue &value) {
+        HomeWidget *page = homePage();
+        if (!page) {
+            changeFailed(QStringLiteral("unknownerror"));
+            return;
+        }
+        if (favorites)
+            page->setFavoritesRead(ChannelMarks::decode(value));
         else
-            ids.append(QString::number(id));
-        connect(rpc, &JsonRpc::done, this, &PlayListToolBar::FavoriteDone);
-        rpc->setDevopt(ChannelMarks::favoritesKey(playlistId), ChannelMarks::encode(ids), token);
-    } else if (pendingChange == privateChange) {
-        QJsonArray &ids = home->privateList();
-        if (isPrivate)
-            ChannelMarks::removeOne(ids, id);
-        else
-            ids.append(QString::number(id));
-        connect(rpc, &JsonRpc::done, this, &PlayListToolBar::PrivateDone);
-        rpc->setDevopt(ChannelMarks::privateKey(playlistId), ChannelMarks::encode(ids), token);
+            page->setPrivateRead(ChannelMarks::decode(value));
+        storeChange();
+    });
+    const int playlistId = appState().playlistId;
+    rpc->getDevopt(favorites ? ChannelMarks::favoritesKey(playlistId)
+                             : ChannelMarks::privateKey(playlistId),
+                   m_token);
+}
+
+void PlayListToolBar::storeChange() {
+    HomeWidget *home = homePage();
+    const bool favorites = pendingChange == favoriteChange;
+    // The list in memory changes only once the service has taken the new
+    // one: a failed store leaves it as it was, and a retry starts from it.
+    QJsonArray ids = favorites ? home->favoriteList() : home->privateList();
+    if (ChannelMarks::contains(ids, m_channelId)) {
+        while (ChannelMarks::removeOne(ids, m_channelId)) {
+        }
     } else {
-        rpc->deleteLater();
+        ids.append(QString::number(m_channelId));
+    }
+    m_newIds = ids;
+    const int playlistId = appState().playlistId;
+    JsonRpc *rpc = newCall();
+    if (favorites) {
+        connect(rpc, &JsonRpc::done, this, &PlayListToolBar::FavoriteDone);
+        rpc->setDevopt(ChannelMarks::favoritesKey(playlistId), ChannelMarks::encode(ids), m_token);
+    } else {
+        connect(rpc, &JsonRpc::done, this, &PlayListToolBar::PrivateDone);
+        rpc->setDevopt(ChannelMarks::privateKey(playlistId), ChannelMarks::encode(ids), m_token);
     }
 }
 
 void PlayListToolBar::rpcError(const QString &message) {
-    if (message == QLatin1String("nointernet") || message == QLatin1String("unknowerror"))
-        return;
-    AlertFrame *overlay = appState().alertFrame;
-    if (!overlay) {
-        qDebug() << "channel mark change failed:" << message;
+    // The transport has shown its alert for a connection failure.
+    if (ServiceError::isConnectionFailure(message)) {
+        m_changing = false;
         return;
     }
-    overlay->hideBusy();
+    changeFailed(ServiceError::messageKey(message));
+}
+
+void PlayListToolBar::changeFailed(const QString &messageKey) {
+    if (!m_changing)
+        return;
+    m_changing = false;
+    SharedOverlay::hideBusy();
     // Over the whole page: the bar itself is too low to hold the alert.
     QWidget *page = homePage();
-    overlay->showAlert(page ? page : this, msg("error"), msg("alert2"));
+    SharedOverlay::showError(page ? page : this, msg(messageKey));
 }
 
 void PlayListToolBar::FavoriteDone(const QJsonValue &result) {
-    SharedOverlay::hideBusy();
-    if (result.toString() != QLatin1String("OK"))
+    if (result.toString() != QLatin1String("OK")) {
+        changeFailed(QStringLiteral("unknownerror"));
         return;
-    setFavorite(!isFavorite);
-    if (HomeWidget *home = homePage())
-        home->refreshFavoritesGroup();
+    }
+    m_changing = false;
+    SharedOverlay::hideBusy();
+    HomeWidget *home = homePage();
+    if (!home)
+        return;
+    home->favoriteList() = m_newIds;
+    home->showMarksOfCurrentChannel();
+    home->refreshFavoritesGroup();
 }
 
 void PlayListToolBar::PrivateDone(const QJsonValue &result) {
-    SharedOverlay::hideBusy();
-    if (result.toString() != QLatin1String("OK"))
+    if (result.toString() != QLatin1String("OK")) {
+        changeFailed(QStringLiteral("unknownerror"));
         return;
-    setPrivate(!isPrivate);
+    }
+    m_changing = false;
+    SharedOverlay::hideBusy();
+    if (HomeWidget *home = homePage()) {
+        home->privateList() = m_newIds;
+        home->showMarksOfCurrentChannel();
+    }
     if (DialogMainSettings *dialog = appState().settingsDialog)
         dialog->close();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QJsonArray>
 #include <QJsonValue>
 #include <QScopedPointer>
 #include <QString>
@@ -8,6 +9,7 @@
 namespace Ui {
 class PlayListToolBar;
 }
+class JsonRpc;
 
 // The bar under the channel list: the playlist's name and the favourite and
 // private toggles of the selected channel. A toggle signs in, changes the
@@ -48,10 +50,19 @@ protected:
 
 private:
     void startChange(int change);
+    JsonRpc *newCall();
+    void storeChange();
+    void changeFailed(const QString &messageKey);
 
     const QScopedPointer<Ui::PlayListToolBar> ui;
     bool isFavorite = false;
     bool isPrivate = false;
     // 1: a favourite change waits for its sign-in, 2: a private change.
     int pendingChange = 0;
+    // The change under way: for which channel, the session it runs in and
+    // the list it stores.
+    bool m_changing = false;
+    int m_channelId = 0;
+    QString m_token;
+    QJsonArray m_newIds;
 };

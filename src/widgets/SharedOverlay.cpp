@@ -1,9 +1,12 @@
 #include "widgets/SharedOverlay.h"
 
 #include "app/AppState.h"
+#include "app/MainWindow.h"
 #include "app/Messages.h"
+#include "app/SlidingStackedWidget.h"
 #include "widgets/AlertFrame.h"
 
+#include <QApplication>
 #include <QDebug>
 
 namespace SharedOverlay {
@@ -18,9 +21,22 @@ void hideBusy() {
         overlay->hideBusy();
 }
 
+QWidget *pageOnScreen(QWidget *page) {
+    QWidget *modal = QApplication::activeModalWidget();
+    if (modal && (!page || page->window() != modal))
+        return modal;
+    if (page && page->isVisible())
+        return page;
+    if (MainWindow *window = appState().mainWindow) {
+        if (window->isVisible() && window->stack()->currentWidget())
+            return window->stack()->currentWidget();
+    }
+    return page;
+}
+
 void showError(QWidget *page, const QString &message) {
     if (AlertFrame *overlay = appState().alertFrame)
-        overlay->showAlert(page, msg("error"), message);
+        overlay->showAlert(pageOnScreen(page), msg("error"), message);
     else
         qDebug() << "alert without an overlay:" << message;
 }

@@ -11,7 +11,13 @@ namespace SharedOverlay {
 
 void showBusy(QWidget *page);
 void hideBusy();
-// An alert titled "error" over page.
+// An alert titled "error" over page, or over the page on screen when
+// page is not (see pageOnScreen).
 void showError(QWidget *page, const QString &message);
+
+// Where an alert about page's work can be seen: page itself while it is on
+// screen and not under a modal dialog; else the modal dialog on top, else
+// the main window's current page. Null only without any of them.
+QWidget *pageOnScreen(QWidget *page);
 
 } // namespace SharedOverlay

@@ -1,0 +1,50 @@
+#pragma once
+
+// Start-up straight into the channel browser for page tests: a user, a
+// device and a playlist stored as a previous run left them, and a main
+// window made from that store.
+
+#include "TestSupport.h"
+
+#include "app/AppState.h"
+#include "app/MainWindow.h"
+#include "app/SettingsKeys.h"
+#include "app/SlidingStackedWidget.h"
+#include "channels/HomeWidget.h"
+
+#include <QScopedPointer>
+#include <QtTest>
+
+namespace MainModeKit {
+
+// Writes what a finished sign-in, device choice and playlist choice store.
+inline void storeSignedIn(const QString &user, const QString &password, const QString &deviceKey,
+                          int playlistId) {
+    const QString info = QString::fromLatin1(SettingsKeys::groupInfo);
+    ScopedSettings::set(info, QLatin1String(SettingsKeys::userName), user);
+    ScopedSettings::set(info, QLatin1String(SettingsKeys::userPassword), password);
+    ScopedSettings::set(info, QLatin1String(SettingsKeys::deviceKey), deviceKey);
+    ScopedSettings::set(info, QLatin1String(SettingsKeys::deviceName), QStringLiteral("Demo PC"));
+    ScopedSettings::set(info, QLatin1String(SettingsKeys::playlistId), playlistId);
+    ScopedSettings::set(info, QLatin1String(SettingsKeys::playlistName), QStringLiteral("TV"));
+}
+
+inline QVariant stored(const char *key) {
+    return ScopedSettings::get(QString::fromLatin1(SettingsKeys::groupInfo),
+                               QString::fromLatin1(key));
+}
+
+// A main window as start-up makes it from the store; shown, with its
+// first slide over and every later one instantaneous (a slide asked for
+// while one runs is dropped).
+inline MainWindow *startFromStore() {
+    appState().loadFromSettings();
+    auto *window = new MainWindow;
+    window->stack()->setSpeed(0);
+    window->show();
+    if (!QTest::qWaitFor([window] { return !window->stack()->isSliding(); }, 10000))
+        qWarning("the first slide of the main window did not end");
+    return window;
+}
+
+} // namespace MainModeKit
