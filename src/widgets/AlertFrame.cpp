@@ -39,8 +39,10 @@ void AlertFrame::showBusy(QWidget *page) {
         qDebug() << "AlertFrame::showBusy without a page";
         return;
     }
-    // Only the size follows the page: the overlay stays inside the widget it
-    // was last placed in.
+    // The overlay goes where the work is: left in a page that has since
+    // been hidden, its spinner (and a later alert) would never be seen.
+    if (parentWidget() != page)
+        setParent(page);
     const QRect area(0, 0, page->width(), page->height());
     setGeometry(area);
     ui->frame->setGeometry(area);
@@ -60,8 +62,11 @@ void AlertFrame::showBusy(QWidget *page) {
 void AlertFrame::hideBusy() {
     m_indicator->stopAnimation();
     m_indicator->hide();
-    hide();
     m_busy = false;
+    // An alert on show stays until it is clicked away: the end of a busy
+    // state must not take the only word about a failure with it.
+    if (!ui->frame_top->isVisibleTo(this))
+        hide();
 }
 
 void AlertFrame::showAlert(QWidget *parent, const QString &title, const QString &message) {
@@ -83,6 +88,7 @@ void AlertFrame::showAlert(QWidget *parent, const QString &title, const QString 
     ui->label_error->setFont(font);
 
     hideBusy();
+    m_dismissing = false;
     ui->label_title->setText(title);
     ui->label_error->setText(message);
 
@@ -103,11 +109,17 @@ void AlertFrame::mousePressEvent(QMouseEvent *event) {
     if (m_busy)
         return;
 
+    m_dismissing = true;
     fade(1.0, 0.0, fadeDuration);
     setVisible(true);
     QPropertyAnimation *slide =
         slidePanel(ui->frame_top->pos(), QPoint(0, -ui->frame_top->height()));
     connect(slide, &QPropertyAnimation::finished, this, &AlertFrame::animationDoneSlot);
+}
+
+bool AlertFrame::isShowingAlert(const QString &title, const QString &message) const {
+    return isVisible() && ui->frame_top->isVisibleTo(this) && !m_dismissing &&
+           ui->label_title->text() == title && ui->label_error->text() == message;
 }
 
 void AlertFrame::animationDoneSlot() {

@@ -24,6 +24,8 @@ public:
     void showAlert(QWidget *parent, const QString &title, const QString &message);
 
     bool isBusy() const { return m_busy; }
+    // Whether this alert is on show and not being clicked away.
+    bool isShowingAlert(const QString &title, const QString &message) const;
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
@@ -41,4 +43,5 @@ private:
     const QScopedPointer<Ui::AlertFrame> ui;
     QProgressIndicator *m_indicator = nullptr;
     bool m_busy = false;
+    bool m_dismissing = false;
 };

@@ -255,20 +255,23 @@ private slots:
         QVERIFY(!m_alert->isVisible());
     }
 
-    void laterBusyStaysInsideTheAlertsPage() {
+    void laterBusyMovesToItsPage() {
         auto *first = new Page(m_window.data());
         first->setGeometry(0, 0, 420, 580);
         auto *second = new Page(m_window.data());
         second->setGeometry(0, 0, 300, 200);
         first->show();
+        second->show();
 
         m_alert->showAlert(first, "t", "m");
         QCOMPARE(m_alert->parentWidget(), first);
         QCOMPARE(m_alert->geometry(), QRect(0, 0, 420, 580));
         waitForAlertIn();
 
+        // The busy state belongs to the other page now: it is drawn there,
+        // not in the page of the old alert.
         m_alert->showBusy(second);
-        QCOMPARE(m_alert->parentWidget(), first);
+        QCOMPARE(m_alert->parentWidget(), second);
         QCOMPARE(m_alert->geometry(), QRect(0, 0, 300, 200));
         QCOMPARE(dimmer()->geometry(), QRect(0, 0, 300, 200));
         QCOMPARE(indicator()->geometry(), QRect(125, 75, 50, 50));
@@ -278,6 +281,21 @@ private slots:
         QTest::qWait(600);
         QVERIFY(m_alert->isVisible());
         QCOMPARE(panel()->pos(), QPoint(0, 0));
+    }
+
+    void endOfBusyKeepsTheAlert() {
+        // A failure shown while a request was still busy: ending the busy
+        // state afterwards must not take the alert away unread.
+        m_alert->showBusy(m_window.data());
+        m_alert->showAlert(m_window.data(), "t", "m");
+        waitForAlertIn();
+        m_alert->showBusy(m_window.data());
+        m_alert->hideBusy();
+        QVERIFY(!m_alert->isBusy());
+        QVERIFY(m_alert->isVisible());
+        QVERIFY(panel()->isVisible());
+        clickOverlay();
+        QTRY_VERIFY(!m_alert->isVisible());
     }
 
     void alertLayerCoversItsNewParent() {
