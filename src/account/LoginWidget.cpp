@@ -9,6 +9,7 @@
 #include "app/SettingsKeys.h"
 #include "app/SlidingStackedWidget.h"
 #include "service/JsonRpc.h"
+#include "service/ServiceError.h"
 #include "widgets/AlertFrame.h"
 #include "widgets/SharedOverlay.h"
 
@@ -51,6 +52,10 @@ JsonRpc *LoginWidget::newClient() {
     return client;
 }
 
+void LoginWidget::clearPassword() {
+    ui->lineEdit_4->clear();
+}
+
 void LoginWidget::keyPressEvent(QKeyEvent *event) {
     if (event->key() == Qt::Key_Return) {
         // The busy overlay stops clicks but not the keyboard: one sign-in
@@ -67,6 +72,9 @@ void LoginWidget::clickSignIn() {
     SharedOverlay::showBusy(this);
     JsonRpc *client = newClient();
     connect(client, &JsonRpc::error, this, &LoginWidget::rpcError);
+    // An answer that is no JSON object must not leave the page busy.
+    ServiceError::onUnanswered(client, this, [this] { rpcError(QStringLiteral("unanswered")); });
+    connect(client, &JsonRpc::settled, client, &QObject::deleteLater);
     client->login(ui->lineEdit_3->text(), ui->lineEdit_4->text(), QString());
     connect(client, &JsonRpc::done, this, &LoginWidget::rpcDone);
 }
@@ -107,7 +115,7 @@ void LoginWidget::rpcError(const QString &error) {
         return;
     }
     overlay->hideBusy();
-    overlay->showAlert(this, msg("error"), msg("alert2"));
+    overlay->showAlert(this, msg("error"), msg(ServiceError::messageKey(error)));
 }
 
 void LoginWidget::on_pushButton_2_clicked() {

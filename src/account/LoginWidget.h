@@ -20,6 +20,8 @@ public:
     ~LoginWidget() override;
 
     void setMainWindow(MainWindow *window) { m_mainWindow = window; }
+    // Empties the password field (after a sign-out).
+    void clearPassword();
 
 protected:
     // Return signs in from anywhere on the page; the keypad's Enter does not.

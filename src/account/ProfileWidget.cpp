@@ -2,6 +2,7 @@
 
 #include "ui_ProfileWidget.h"
 
+#include "account/LoginWidget.h"
 #include "app/AppState.h"
 #include "app/MainWindow.h"
 #include "app/Messages.h"
@@ -67,6 +68,11 @@ void ProfileWidget::on_pushButton_signout_clicked() {
 
     if (DialogMainSettings *dialog = DialogMainSettings::of(this))
         dialog->close();
-    if (MainWindow *window = state.mainWindow)
+    if (MainWindow *window = state.mainWindow) {
+        // The next user of this computer must not find the password typed
+        // in for them.
+        if (LoginWidget *login = window->loginPage())
+            login->clearPassword();
         window->returnToSignIn();
+    }
 }

@@ -8,6 +8,7 @@
 #include "app/Messages.h"
 #include "app/SlidingStackedWidget.h"
 #include "service/JsonRpc.h"
+#include "service/ServiceError.h"
 #include "widgets/SharedOverlay.h"
 
 #include <QDebug>
@@ -43,9 +44,19 @@ RegistryWidget::~RegistryWidget() = default;
 
 void RegistryWidget::start() {
     awaitingSignUp = false;
+    m_signingUp = false;
     SharedOverlay::showBusy(this);
     auto *rpc = new JsonRpc(this);
     connect(rpc, &JsonRpc::error, this, &RegistryWidget::rpcError);
+    // A geolocation host that answers with something other than JSON (a
+    // captive portal's page) guesses nothing: the user picks the country.
+    ServiceError::onUnanswered(rpc, this, [this] {
+        if (awaitingSignUp)
+            return;
+        SharedOverlay::hideBusy();
+        ui->button_country->setText(msg("invalidcountrycode"));
+    });
+    connect(rpc, &JsonRpc::settled, rpc, &QObject::deleteLater);
     rpc->requestLocation();
     connect(rpc, &JsonRpc::done, this, &RegistryWidget::rpcDone);
 }
@@ -131,11 +142,21 @@ void RegistryWidget::on_pushButton_2_clicked() {
     if (ui->edit_password->text() != ui->edit_confirm_password->text())
         return failCheck(msg("alert4"), ui->edit_confirm_password);
 
+    // One press, one request: a second "register_by_sms" would send a new
+    // code and the first one, already on its way, would be refused.
+    if (m_signingUp)
+        return;
+    m_signingUp = true;
     awaitingSignUp = true;
     QString phone = QStringLiteral("%1%2").arg(ui->edit_code->text(), ui->edit_phone->text());
     phone.remove(QLatin1Char('+'));
     auto *rpc = new JsonRpc(this);
     connect(rpc, &JsonRpc::error, this, &RegistryWidget::rpcError);
+    ServiceError::onUnanswered(rpc, this, [this] {
+        m_signingUp = false;
+        SharedOverlay::showError(this, msg("unknownerror"));
+    });
+    connect(rpc, &JsonRpc::settled, rpc, &QObject::deleteLater);
     rpc->registerBySms(ui->edit_name->text(), phone, ui->edit_password->text());
     connect(rpc, &JsonRpc::done, this, &RegistryWidget::rpcDone);
 }
@@ -151,6 +172,7 @@ void RegistryWidget::rpcDone(const QJsonValue &result) {
         return;
     }
 
+    m_signingUp = false;
     const QJsonObject answer = result.toObject();
     const QString error = answer.value("Error").toString();
     qDebug() << "register_by_sms:" << error;
@@ -173,6 +195,8 @@ void RegistryWidget::rpcDone(const QJsonValue &result) {
 }
 
 void RegistryWidget::rpcError(const QString &error) {
+    if (awaitingSignUp)
+        m_signingUp = false;
     if (error == QLatin1String("nointernet") || error == QLatin1String("unknowerror"))
         return;
     SharedOverlay::hideBusy();

@@ -54,4 +54,6 @@ private:
     // False while the geolocation answer is awaited, true once the sign-up
     // has been sent: rpcDone() serves both.
     bool awaitingSignUp = false;
+    // A "register_by_sms" is under way: submit does nothing until it ends.
+    bool m_signingUp = false;
 };

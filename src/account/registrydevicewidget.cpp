@@ -9,6 +9,7 @@
 #include "app/SlidingStackedWidget.h"
 #include "channels/ListItemDelegate.h"
 #include "service/JsonRpc.h"
+#include "service/ServiceError.h"
 #include "widgets/AlertFrame.h"
 #include "widgets/SharedOverlay.h"
 
@@ -79,6 +80,7 @@ void registrydevicewidget::signIn() {
     const AppState &state = appState();
     JsonRpc *client = newClient();
     connect(client, &JsonRpc::error, this, &registrydevicewidget::rpcError);
+    ServiceError::onUnanswered(client, this, [this] { rpcError(QStringLiteral("unanswered")); });
     client->login(state.userName, state.password, state.deviceKey);
     connect(client, &JsonRpc::done, this, &registrydevicewidget::LoginDone);
 }
@@ -89,6 +91,7 @@ void registrydevicewidget::loadDevices() {
     ui->lineEdit_newdevice->setText(QGuiApplication::platformName());
     listAfterLogin = true;
     refreshMode = false;
+    m_registering = false;
     SharedOverlay::showBusy(this);
     signIn();
 }
@@ -97,6 +100,7 @@ void registrydevicewidget::LoginDone(const QJsonValue &result) {
     token = result.toString();
     JsonRpc *client = newClient();
     connect(client, &JsonRpc::error, this, &registrydevicewidget::rpcError);
+    ServiceError::onUnanswered(client, this, [this] { rpcError(QStringLiteral("unanswered")); });
     if (listAfterLogin) {
         client->getDevices(token);
         connect(client, &JsonRpc::done, this, &registrydevicewidget::GetDeviceDone);
@@ -123,6 +127,10 @@ void registrydevicewidget::GetDeviceDone(const QJsonValue &result) {
 }
 
 void registrydevicewidget::clickNext() {
+    // One press, one device: a second press while the first registration
+    // is under way (a double-click) registers nothing more.
+    if (m_registering)
+        return;
     if (refreshMode) {
         loadDevices();
         return;
@@ -141,10 +149,12 @@ void registrydevicewidget::clickNext() {
         }
     }
     listAfterLogin = false;
+    m_registering = true;
     signIn();
 }
 
 void registrydevicewidget::RegistreDeviceDone(const QJsonValue &result) {
+    m_registering = false;
     SharedOverlay::hideBusy();
     newClient()->logout(token);
 
@@ -199,6 +209,7 @@ void registrydevicewidget::clickBack() {
 }
 
 void registrydevicewidget::rpcError(const QString &error) {
+    m_registering = false;
     if (error == QLatin1String("nointernet") || error == QLatin1String("unknowerror")) {
         refreshMode = true;
         ui->pushButton_2->setStyleSheet(refreshImage);
@@ -210,5 +221,5 @@ void registrydevicewidget::rpcError(const QString &error) {
         return;
     }
     overlay->hideBusy();
-    overlay->showAlert(this, msg("error"), msg("alert2"));
+    overlay->showAlert(this, msg("error"), msg(ServiceError::messageKey(error)));
 }

@@ -50,5 +50,7 @@ private:
     // What the pending "login" is for: the device list (true) or
     // registering the typed name (false).
     bool listAfterLogin = true;
+    // A registration is under way: next does nothing until it has ended.
+    bool m_registering = false;
     QJsonArray devices;
 };

@@ -9,6 +9,7 @@
 #include "playlists/OfflinePlaylistStore.h"
 #include "service/DownloadFileHandler.h"
 #include "service/JsonRpc.h"
+#include "service/ServiceError.h"
 #include "service/UploadFile.h"
 #include "settings/DialogMainSettings.h"
 #include "widgets/AlertFrame.h"
@@ -16,12 +17,44 @@
 #include <QDebug>
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QNetworkReply>
 #include <QTemporaryDir>
 
 namespace {
 
 AlertFrame *overlay() {
     return appState().alertFrame;
+}
+
+// What an upload's reply says. Success: the service took the playlist.
+// Refused: the service answered and said no, with the message key to show.
+// Failed: the transfer itself failed; the uploader has said so already.
+struct UploadOutcome {
+    enum Kind { Success, Refused, Failed } kind = Success;
+    QString messageKey;
+};
+
+UploadOutcome readUploadReply(QNetworkReply *reply) {
+    if (!reply)
+        return {UploadOutcome::Refused, QStringLiteral("filecannotberead")};
+    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (!status.isValid())
+        return {UploadOutcome::Failed, QString()};
+    const QJsonObject answer = QJsonDocument::fromJson(reply->readAll()).object();
+    const QString error = answer.value(QLatin1String("error")).toString();
+    if (error.isEmpty() && status.toInt() >= 200 && status.toInt() < 300)
+        return {};
+    static const QHash<QString, QString> keys{
+        {QStringLiteral("Invalid playlist title"), QStringLiteral("invalidplaylisttitle")},
+        {QStringLiteral("The playlist file is empty"), QStringLiteral("playlistnochannels")},
+        {QStringLiteral("The playlist holds no channels"), QStringLiteral("playlistnochannels")},
+        {QStringLiteral("Unsupported playlist format: send M3U or M3U8"),
+         QStringLiteral("unsupportedplaylist")},
+    };
+    return {UploadOutcome::Refused, keys.value(error, QStringLiteral("alert14"))};
 }
 
 } // namespace
@@ -219,7 +252,16 @@ void DirectLinkWidget::LoadHasKey(const QJsonValue &result) {
     upload->upload(uploadHash, uploadPath, title());
 }
 
-void DirectLinkWidget::upload_finished(QNetworkReply *) {
+void DirectLinkWidget::upload_finished(QNetworkReply *reply) {
+    // Only a playlist the service took goes back to the list; otherwise the
+    // page stays with what the user typed and says why.
+    const UploadOutcome outcome = readUploadReply(reply);
+    if (outcome.kind == UploadOutcome::Refused) {
+        showError(msg(outcome.messageKey));
+        return;
+    }
+    if (outcome.kind == UploadOutcome::Failed)
+        return;
     if (AlertFrame *frame = overlay())
         frame->hideBusy();
     finish();
@@ -228,7 +270,7 @@ void DirectLinkWidget::upload_finished(QNetworkReply *) {
 void DirectLinkWidget::rpcError(const QString &result) {
     if (result == QLatin1String("nointernet") || result == QLatin1String("unknowerror"))
         return;
-    showError(msg("alert2"));
+    showError(msg(ServiceError::messageKey(result)));
 }
 
 void DirectLinkWidget::finish() {

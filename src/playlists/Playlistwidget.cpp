@@ -12,6 +12,7 @@
 #include "playlists/OfflinePlaylistStore.h"
 #include "service/JsonRpc.h"
 #include "service/ServiceConfig.h"
+#include "service/ServiceError.h"
 #include "settings/DialogMainSettings.h"
 #include "widgets/AlertFrame.h"
 #include "widgets/ContextMenu.h"
@@ -138,6 +139,10 @@ void Playlistwidget::layoutForAccount() {
 void Playlistwidget::setRefreshMode(bool on) {
     refreshMode = on;
     ui->pushButton_2->setStyleSheet(on ? refreshImage : doneImage);
+    // The settings dialog's page has no use for next, but a refresh it
+    // needs: after an empty or failed load it is the only way to try again.
+    if (appState().dialogCreated && !appState().offlineMode)
+        ui->pushButton_2->setVisible(on);
 }
 
 void Playlistwidget::loadPlaylists() {
@@ -352,7 +357,7 @@ void Playlistwidget::rpcError(const QString &error) {
         setRefreshMode(true);
     } else if (AlertFrame *frame = overlay()) {
         frame->hideBusy();
-        frame->showAlert(this, msg("error"), msg("alert2"));
+        frame->showAlert(this, msg("error"), msg(ServiceError::messageKey(error)));
     } else {
         qDebug() << "playlist page: service error" << error;
     }

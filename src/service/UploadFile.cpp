@@ -80,6 +80,10 @@ void UploadFile::replyFinished() {
 }
 
 void UploadFile::RequestError(QNetworkReply::NetworkError code) {
+    // The service answered and refused: its answer tells the caller why,
+    // which says more than a transport failure would.
+    if (reply && reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid())
+        return;
     if (code == QNetworkReply::HostNotFoundError)
         showFailureAlert(msg("nointernet"));
     else

@@ -8,6 +8,7 @@
 #include "channels/HomeWidget.h"
 #include "channels/PlayListToolBar.h"
 #include "service/JsonRpc.h"
+#include "service/ServiceError.h"
 #include "settings/DialogMainSettings.h"
 #include "widgets/AlertFrame.h"
 #include "widgets/SharedOverlay.h"
@@ -188,7 +189,7 @@ void ParentWidget::rpcError(const QString &message) {
         return;
     }
     overlay->hideBusy();
-    overlay->showAlert(this, msg("error"), msg("alert2"));
+    overlay->showAlert(this, msg("error"), msg(ServiceError::messageKey(message)));
 }
 
 void ParentWidget::on_pushButton_back_clicked() {

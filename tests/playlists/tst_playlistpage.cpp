@@ -155,8 +155,9 @@ private slots:
         }
         QVERIFY(waitIdle());
         if (goneAlready) {
+            // Said as it is, not as a wrong password.
             QTRY_VERIFY_WITH_TIMEOUT(alertShowing(), 10000);
-            QCOMPARE(alertMessage(), msg("alert2"));
+            QCOMPARE(alertMessage(), msg("playlistnotfound"));
         }
         QTRY_COMPARE(page()->findChildren<JsonRpc *>().size(), 0);
 
