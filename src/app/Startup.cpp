@@ -51,6 +51,7 @@ void startVersionCheck(JsonRpc &lookup, CheckUpdate &checker) {
     QObject::connect(&lookup, &JsonRpc::settled, &checker, &CheckUpdate::showMainWindowIfUndecided,
                      Qt::QueuedConnection);
     lookup.requestVersion();
+    checker.lookupStarted();
 }
 
 int run(int argc, char **argv) {

@@ -2,8 +2,11 @@
 
 #include "app/AppState.h"
 #include "app/MainWindow.h"
+#include "app/Messages.h"
+#include "app/SlidingStackedWidget.h"
 #include "update/UpdaterFiles.h"
 #include "update/VersionInfoDialog.h"
+#include "widgets/AlertFrame.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -19,10 +22,38 @@ bool isRegularFile(const QString &path) {
     return info.exists() && info.isFile();
 }
 
+int &patienceMs() {
+    static int milliseconds = CheckUpdate::defaultPatienceMs;
+    return milliseconds;
+}
+
 } // namespace
 
 CheckUpdate::CheckUpdate(QObject *parent)
-    : QObject(parent) {}
+    : QObject(parent) {
+    m_patience.setSingleShot(true);
+    connect(&m_patience, &QTimer::timeout, this, &CheckUpdate::waitedLongEnough);
+}
+
+void CheckUpdate::setPatience(int milliseconds) {
+    patienceMs() = milliseconds;
+}
+
+void CheckUpdate::lookupStarted() {
+    // An offline lookup has failed (and decided) before it returned.
+    if (m_decided)
+        return;
+    m_patience.start(patienceMs());
+}
+
+void CheckUpdate::waitedLongEnough() {
+    // A web host that does not answer, or drips its answer, must not keep
+    // the program invisible; the lookup itself keeps going.
+    if (m_decided || m_shown)
+        return;
+    qDebug() << "version lookup still open, showing the window";
+    finishHousekeepingAndShow();
+}
 
 bool CheckUpdate::isNewer(const QString &current, const QString &offered) {
     return current < offered;
@@ -40,13 +71,19 @@ void CheckUpdate::GetCheckNewFersionDone(const QJsonValue &result) {
     if (m_decided)
         return;
     m_decided = true;
+    m_patience.stop();
     const QString offered = offeredVersion(result);
     const QString current = QCoreApplication::applicationVersion();
     qDebug() << current;
-    if (isNewer(current, offered))
+    if (!isNewer(current, offered)) {
+        if (!m_shown)
+            finishHousekeepingAndShow();
+    } else if (m_shown) {
+        // The user is at work by now: the update is offered, not forced.
+        notify(msg("alert22"), msg("alert22_1"));
+    } else {
         handOverToUpdater();
-    else
-        finishHousekeepingAndShow();
+    }
 }
 
 void CheckUpdate::rpcError(const QString &s_error) {
@@ -59,13 +96,23 @@ void CheckUpdate::showMainWindowIfUndecided() {
     if (m_decided)
         return;
     m_decided = true;
-    finishHousekeepingAndShow();
+    m_patience.stop();
+    if (!m_shown)
+        finishHousekeepingAndShow();
 }
 
 void CheckUpdate::handOverToUpdater() {
     const QString path = UpdaterFiles::updaterPath();
     qDebug() << path;
-    QProcess::startDetached(path, {QStringLiteral("-style"), QStringLiteral("motif")});
+    // Quitting without an updater to take over would end every start
+    // without a word: the program runs on and says what is missing.
+    if (!isRegularFile(path) ||
+        !QProcess::startDetached(path, {QStringLiteral("-style"), QStringLiteral("motif")})) {
+        qDebug() << "no updater to hand over to:" << path;
+        finishHousekeepingAndShow();
+        notify(msg("error"), msg("updatermissing"));
+        return;
+    }
     QCoreApplication::quit();
 }
 
@@ -91,10 +138,27 @@ void CheckUpdate::finishHousekeepingAndShow() {
         QFile::rename(replacement, UpdaterFiles::updaterPath());
     }
 
-    if (window)
-        window->show();
-    else
+    m_shown = true;
+    if (!window) {
         m_showPending = true;
+        return;
+    }
+    window->show();
+    if (!m_notice.isEmpty())
+        notify(m_noticeTitle, m_notice);
+}
+
+void CheckUpdate::notify(const QString &title, const QString &message) {
+    MainWindow *window = appState().mainWindow;
+    AlertFrame *overlay = appState().alertFrame;
+    if (!window || !overlay || m_showPending) {
+        m_noticeTitle = title;
+        m_notice = message;
+        return;
+    }
+    m_notice.clear();
+    QWidget *page = window->stack()->currentWidget();
+    overlay->showAlert(page ? page : window, title, message);
 }
 
 void CheckUpdate::mainWindowCreated() {

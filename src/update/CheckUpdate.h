@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
+#include <QTimer>
 
 class QJsonValue;
 
@@ -28,6 +30,13 @@ public:
     // taken before then (an offline lookup fails at once) is applied now.
     void mainWindowCreated();
 
+    // The version lookup has been sent. Without a decision within the
+    // patience time the window is shown anyway; the lookup goes on, and a
+    // newer version found later is announced rather than installed.
+    void lookupStarted();
+    static constexpr int defaultPatienceMs = 5000;
+    static void setPatience(int milliseconds);
+
 public slots:
     void GetCheckNewFersionDone(const QJsonValue &result);
     void rpcError(const QString &s_error);
@@ -35,7 +44,14 @@ public slots:
 private:
     void handOverToUpdater();
     void finishHousekeepingAndShow();
+    void waitedLongEnough();
+    // An alert over the main window's page once it is on screen.
+    void notify(const QString &title, const QString &message);
 
     bool m_decided = false;
     bool m_showPending = false;
+    bool m_shown = false;
+    QTimer m_patience;
+    QString m_noticeTitle;
+    QString m_notice;
 };

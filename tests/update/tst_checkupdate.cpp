@@ -1,21 +1,26 @@
 #include "TestSupport.h"
 
 #include "LocalHttpServer.h"
+#include "RawHttpServer.h"
 #include "app/AppState.h"
 #include "app/MainWindow.h"
+#include "app/Messages.h"
 #include "app/Startup.h"
 #include "service/JsonRpc.h"
 #include "service/ServiceConfig.h"
 #include "update/CheckUpdate.h"
 #include "update/UpdaterFiles.h"
 #include "update/VersionInfoDialog.h"
+#include "widgets/AlertFrame.h"
 
 #include <QApplication>
 #include <QEventLoop>
 #include <QFile>
+#include <QFrame>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
+#include <QSignalSpy>
 #include <QTextBrowser>
 #include <QtTest>
 
@@ -34,6 +39,20 @@ void writeFile(const QString &path, const QByteArray &content) {
 QByteArray readFile(const QString &path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool alertOnShow() {
+    const AlertFrame *overlay = appState().alertFrame;
+    const auto *panel =
+        overlay ? overlay->findChild<QFrame *>(QStringLiteral("frame_top")) : nullptr;
+    return overlay && overlay->isVisible() && panel && panel->isVisible();
+}
+
+QString alertText() {
+    const AlertFrame *overlay = appState().alertFrame;
+    const auto *label =
+        overlay ? overlay->findChild<QLabel *>(QStringLiteral("label_error")) : nullptr;
+    return label ? label->text() : QString();
 }
 
 VersionInfoDialog *openVersionDialog() {
@@ -150,8 +169,9 @@ private slots:
         QTest::newRow("not JSON") << 200 << QByteArray("<html>maintenance</html>") << true;
         QTest::newRow("empty array") << 200 << QByteArray("[]") << true;
         QTest::newRow("server error") << 500 << QByteArray() << true;
-        QTest::newRow("newer version")
-            << 200 << QByteArray(R"({"MajorVersion":1,"MinorVersion":2,"Build":0})") << false;
+        // No updater beside the program to hand over to: it runs on.
+        QTest::newRow("newer version, no updater")
+            << 200 << QByteArray(R"({"MajorVersion":1,"MinorVersion":2,"Build":0})") << true;
     }
     void lookupOutcomes() {
         QFETCH(int, status);
@@ -178,6 +198,47 @@ private slots:
             QTest::qWait(300);
             QVERIFY(!window.isVisible());
         }
+        setServiceConfig(ServiceConfig::defaults());
+    }
+
+    void missingUpdaterIsSaidNotQuit() {
+        MainWindow window;
+        window.hide();
+        CheckUpdate checker;
+        QSignalSpy quitting(QCoreApplication::instance(), &QCoreApplication::aboutToQuit);
+        checker.GetCheckNewFersionDone(versionReply(1, 2, 0));
+        QVERIFY(window.isVisible());
+        QTRY_VERIFY(alertOnShow());
+        QCOMPARE(alertText(), msg("updatermissing"));
+        QCOMPARE(quitting.count(), 0);
+    }
+
+    void silentHostShowsTheWindowAndTheCheckGoesOn() {
+        // The host takes the request and never answers.
+        RawHttpServer server;
+        QVERIFY(server.start());
+        ServiceConfig config = ServiceConfig::defaults();
+        config.webUrl = server.url(QStringLiteral("/"));
+        setServiceConfig(config);
+        CheckUpdate::setPatience(100);
+
+        MainWindow window;
+        window.hide();
+        JsonRpc lookup;
+        QSignalSpy settled(&lookup, &JsonRpc::settled);
+        CheckUpdate checker;
+        Startup::startVersionCheck(lookup, checker);
+        checker.mainWindowCreated();
+        QTRY_COMPARE(server.requests().size(), 1);
+        QTRY_VERIFY(window.isVisible());
+        // The window came without an answer; the lookup is still open.
+        QCOMPARE(settled.count(), 0);
+        QVERIFY(!alertOnShow());
+        // A newer version that comes in now is announced, nothing quits.
+        checker.GetCheckNewFersionDone(versionReply(1, 2, 0));
+        QTRY_VERIFY(alertOnShow());
+        QCOMPARE(alertText(), msg("alert22_1"));
+        CheckUpdate::setPatience(CheckUpdate::defaultPatienceMs);
         setServiceConfig(ServiceConfig::defaults());
     }
 
