@@ -122,6 +122,7 @@ private slots:
     void switchToRussian();
     void signOut();
     void restartLandsOnSignInWithDeviceKept();
+    void playlistDeletedWhileClosedLeadsToPlaylistPage();
 
 private:
     // The program, as a person starts it.
@@ -1058,6 +1059,53 @@ void tst_journey::restartLandsOnSignInWithDeviceKept() {
     // Still the stored device, and no one signed in.
     QCOMPARE(storedInfo(QStringLiteral("device_name")).toString(), deviceName);
     QCOMPARE(storedInfo(QStringLiteral("user_name")).toString(), QString());
+}
+
+void tst_journey::playlistDeletedWhileClosedLeadsToPlaylistPage() {
+    // Signed in again with the playlist chosen, as a run before left it;
+    // then the playlist is deleted on another device while the program is
+    // closed.
+    stopProgram();
+    const int playlist = playlistId();
+    QVERIFY(playlist > 0);
+    const QString token = serviceToken();
+    QVERIFY(!token.isEmpty());
+    QString error;
+    m_service->call(QStringLiteral("delete_playlist"), QJsonArray{playlist, token}, &error);
+    QVERIFY2(error.isEmpty(), qPrintable(error));
+    m_service->call(QStringLiteral("logout"), QJsonArray{token});
+    {
+        QSettings settings(m_dir.filePath(QStringLiteral("home/config/vantero/vantero.conf")),
+                           QSettings::IniFormat);
+        settings.setValue(QStringLiteral("info/user_name"), fullPhone);
+        settings.setValue(QStringLiteral("info/user_password"), accountPassword);
+        settings.setValue(QStringLiteral("info/playlist_id"), playlist);
+        settings.setValue(QStringLiteral("info/playlist_name"), playlistTitle);
+    }
+
+    // The start does not end in a dead channel browser: the flow-sized
+    // window shows the playlist page under the alert panel, which covers
+    // the top of the page in the header's blue, the rest dimmed.
+    QVERIFY(startProgram());
+    QVERIFY2(waitForScreen(
+                 [](const QImage &s, const QRect &w) {
+                     return w.size() == flowSize &&
+                            near(s.pixel(w.topLeft() + QPoint(400, 150)), headerBlue) &&
+                            !backgroundAt(s, w, 5, 575);
+                 },
+                 60000, QRect(0, 0, 420, 580)),
+             "the start did not reach the playlist page with an alert");
+    snap(QStringLiteral("playlist-gone"));
+    QVERIFY2(waitFor([&] { return storedInfo(QStringLiteral("playlist_id")).toInt() == 0; }, 20000),
+             "the deleted playlist is still the stored choice");
+
+    // A click takes the alert away; the playlist page is underneath.
+    const QRect window = mainWindow();
+    QVERIFY(clickIn(window, 210, 400));
+    QVERIFY2(waitForScreen([](const QImage &s, const QRect &w) { return headerPage(s, w); }, 20000,
+                           QRect(0, 0, 420, 580)),
+             "the alert did not go");
+    snap(QStringLiteral("playlist-page"));
 }
 
 QTEST_GUILESS_MAIN(tst_journey)
