@@ -83,8 +83,10 @@ void JsonRpc::setOnlineCheck(std::function<bool()> check) {
 bool JsonRpc::reportIfOffline() {
     if (isOnline())
         return false;
+    const QPointer<JsonRpc> alive(this);
     emit error(QStringLiteral("nointernet"));
     showFailureAlert(msg("nointernet"));
+    settle(alive);
     return true;
 }
 
@@ -93,15 +95,55 @@ void JsonRpc::watch(QNetworkReply *reply, void (JsonRpc::*finishedSlot)()) {
     // own: it goes when the page that owns the client goes.
     reply->setParent(this);
     m_reply = reply;
+    m_pending.append(reply);
+    // The whole outcome is read when the reply has finished, its error
+    // included: a separate, queued error report could come after settled()
+    // had let the caller delete this client, and be lost with it.
     connect(reply, &QNetworkReply::finished, this, finishedSlot);
-    connect(reply, &QNetworkReply::errorOccurred, this, &JsonRpc::RequestError,
-            Qt::QueuedConnection);
+    // A reply taken away unfinished (its manager gone) still settles.
+    connect(reply, &QObject::destroyed, this, [this, reply] {
+        if (!m_pending.removeOne(reply))
+            return;
+        const QPointer<JsonRpc> alive(this);
+        RequestError(QNetworkReply::OperationCanceledError);
+        settle(alive);
+    });
+}
+
+QNetworkReply *JsonRpc::takeFinished() {
+    auto *reply = qobject_cast<QNetworkReply *>(sender());
+    if (!reply || !m_pending.removeOne(reply))
+        return nullptr;
+    // Answered once: a second finished() or a later destroyed() of this
+    // reply must not report again.
+    disconnect(reply, nullptr, this, nullptr);
+    // Released with deferred deletion, so it can still be read now; a page
+    // may delete this client in its slot, and the reply with it.
+    reply->deleteLater();
+    return reply;
+}
+
+bool JsonRpc::reportTransportFailure(QNetworkReply *reply, bool httpStatusIsFailure) {
+    const QNetworkReply::NetworkError code = reply->error();
+    if (code == QNetworkReply::NoError)
+        return false;
+    // Codes 201-299 and 401-499 stand for an HTTP error status, whose body
+    // may still carry the service's answer.
+    const bool httpStatus = (code > 200 && code < 300) || (code > 400 && code < 500);
+    if (httpStatus && !httpStatusIsFailure)
+        return false;
+    RequestError(code);
+    return true;
+}
+
+void JsonRpc::settle(const QPointer<JsonRpc> &alive) {
+    if (alive && m_pending.isEmpty())
+        emit settled();
 }
 
 void JsonRpc::call(const QUrl &url, const QString &method, const QJsonArray &params) {
     if (reportIfOffline())
         return;
-    qRegisterMetaType<QNetworkReply::NetworkError>("QNetworkReply::NetworkError");
 
     QJsonObject envelope;
     envelope.insert(QStringLiteral("method"), method);
@@ -118,7 +160,6 @@ void JsonRpc::call(const QUrl &url, const QString &method, const QJsonArray &par
 void JsonRpc::get(const QUrl &url, void (JsonRpc::*finishedSlot)()) {
     if (reportIfOffline())
         return;
-    qRegisterMetaType<QNetworkReply::NetworkError>("QNetworkReply::NetworkError");
 
     QNetworkRequest request(url);
     request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
@@ -249,44 +290,51 @@ JsonRpc::ReplyOutcome JsonRpc::interpretReply(const QByteArray &body) {
 }
 
 void JsonRpc::replyFinished() {
-    QNetworkReply *reply = m_reply;
+    QNetworkReply *reply = takeFinished();
     if (!reply)
         return;
-    const ReplyOutcome outcome = interpretReply(readBody(reply));
-    // Released before the signals go out: a page may delete this client in
-    // its slot, and the reply with it.
-    reply->deleteLater();
     const QPointer<JsonRpc> alive(this);
+    if (reportTransportFailure(reply, false)) {
+        settle(alive);
+        return;
+    }
+    const bool httpError = reply->error() != QNetworkReply::NoError;
+    const ReplyOutcome outcome = interpretReply(readBody(reply));
     if (outcome.kind == ReplyOutcome::Failure)
         emit error(outcome.error);
-    else if (outcome.kind == ReplyOutcome::Success)
+    else if (outcome.kind == ReplyOutcome::Success && !httpError)
         emit done(outcome.result);
-    if (alive)
-        emit settled();
+    else // no answer the page could use: not a JSON object, or an error status
+        RequestError(httpError ? reply->error() : QNetworkReply::UnknownContentError);
+    settle(alive);
 }
 
 void JsonRpc::replyFinishedLocation() {
-    if (!m_reply)
+    QNetworkReply *reply = takeFinished();
+    if (!reply)
         return;
-    QJsonParseError parseError;
-    const QJsonDocument document = QJsonDocument::fromJson(readBody(m_reply), &parseError);
     const QPointer<JsonRpc> alive(this);
-    if (parseError.error != QJsonParseError::NoError)
-        qDebug() << parseError.errorString();
-    else if (document.isObject())
-        emit done(document.object().value(QLatin1String("countryCode")));
-    if (alive)
-        emit settled();
+    if (!reportTransportFailure(reply, true)) {
+        QJsonParseError parseError;
+        const QJsonDocument document = QJsonDocument::fromJson(readBody(reply), &parseError);
+        if (parseError.error != QJsonParseError::NoError)
+            qDebug() << parseError.errorString();
+        else if (document.isObject())
+            emit done(document.object().value(QLatin1String("countryCode")));
+    }
+    settle(alive);
 }
 
 void JsonRpc::replyFinishedGetVersion() {
-    if (!m_reply)
+    QNetworkReply *reply = takeFinished();
+    if (!reply)
         return;
-    QJsonParseError parseError;
-    const QJsonDocument document = QJsonDocument::fromJson(readBody(m_reply), &parseError);
     const QPointer<JsonRpc> alive(this);
-    if (parseError.error == QJsonParseError::NoError)
-        emit done(QJsonValue(document.object()));
-    if (alive)
-        emit settled();
+    if (!reportTransportFailure(reply, true)) {
+        QJsonParseError parseError;
+        const QJsonDocument document = QJsonDocument::fromJson(readBody(reply), &parseError);
+        if (parseError.error == QJsonParseError::NoError)
+            emit done(QJsonValue(document.object()));
+    }
+    settle(alive);
 }

@@ -2,6 +2,7 @@
 
 #include <QJsonArray>
 #include <QJsonValue>
+#include <QList>
 #include <QNetworkReply>
 #include <QObject>
 #include <QPointer>
@@ -12,18 +13,25 @@
 
 // The client of the online service. A page creates one per exchange,
 // connects error() and done(), and calls one operation. The outcome arrives
-// later from the event loop as exactly one done() or error(), or nothing when
-// the service answers with something that is not a JSON object. The one
-// exception is a computer without a usable network interface: error()
-// ("nointernet") is then emitted before the operation returns.
+// later from the event loop as exactly one done() or error(), followed by
+// settled(). The one exception is a computer without a usable network
+// interface: error() ("nointernet") and settled() are then emitted before
+// the operation returns.
+//
+// The outcome is decided once, when the reply finishes, from the reply's own
+// error and body together: a connection failure, a time-out or an abort is
+// a failure even when some body arrived; a body that is not a JSON object is
+// a failure too ("unknowerror"), so that no page waits for an answer that
+// will never come. The service's own error text wins over an HTTP error
+// status, since it says more.
 //
 // Connection failures are shown to the user here ("nointernet" when the host
 // is not found, "unknowerror" for everything else, time-outs and TLS errors
 // included); pages compare the error text with those two keys so as not to
 // show a second alert.
 //
-// A client carries one exchange at a time: its slots work on the reply of
-// the request it sent last.
+// Each request is answered from its own reply, so a second call on the same
+// client does not read the first one's answer.
 class JsonRpc : public QObject {
     Q_OBJECT
 
@@ -75,8 +83,12 @@ public:
 signals:
     void error(const QString &);
     void done(const QJsonValue &);
-    // The reply of the last request has been read, whatever came of it:
-    // for a caller that must move on even when the answer was unusable.
+    // Every request of this client has been answered, whatever came of it:
+    // for a caller that must move on even when the answer was unusable. It
+    // follows the last done() or error(), once per outcome, and is withheld
+    // while a request made from one of those slots is still out (so that a
+    // caller that deletes the client on settled() cannot lose that answer).
+    // Not emitted once the client has been deleted in a slot.
     void settled();
 
 private slots:
@@ -89,6 +101,14 @@ private:
     bool reportIfOffline();
     void get(const QUrl &url, void (JsonRpc::*finishedSlot)());
     void watch(QNetworkReply *reply, void (JsonRpc::*finishedSlot)());
+    // The finished reply a slot works on, taken out of the pending set so
+    // that it is handled once; null when there is none.
+    QNetworkReply *takeFinished();
+    // A transport failure of a finished reply, shown and reported; false when
+    // the reply carries no such failure.
+    bool reportTransportFailure(QNetworkReply *reply, bool httpStatusIsFailure);
+    void settle(const QPointer<JsonRpc> &alive);
 
-    QPointer<QNetworkReply> m_reply; // the request sent last
+    QPointer<QNetworkReply> m_reply;  // the request sent last
+    QList<QNetworkReply *> m_pending; // sent and not yet answered
 };

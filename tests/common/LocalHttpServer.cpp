@@ -6,6 +6,8 @@
 #include <QMutexLocker>
 
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 struct LocalHttpServer::Private {
@@ -16,6 +18,11 @@ struct LocalHttpServer::Private {
     mutable QMutex mutex;
     Handler handler;
     QList<LocalHttpRequest> requests;
+    int answered = 0;
+    // Delayed answers wait on this, so that stop() need not wait them out.
+    std::mutex delayMutex;
+    std::condition_variable delayEnded;
+    bool stopping = false;
 
     void serve(const httplib::Request &in, httplib::Response &out) {
         LocalHttpRequest request;
@@ -36,8 +43,15 @@ struct LocalHttpServer::Private {
         LocalHttpResponse response;
         if (current)
             response = current(request);
-        if (response.delayMs > 0)
-            std::this_thread::sleep_for(std::chrono::milliseconds(response.delayMs));
+        if (response.delayMs > 0) {
+            std::unique_lock<std::mutex> lock(delayMutex);
+            delayEnded.wait_for(lock, std::chrono::milliseconds(response.delayMs),
+                                [this] { return stopping; });
+        }
+        {
+            QMutexLocker lock(&mutex);
+            ++answered;
+        }
         out.status = response.status;
         if (response.contentType.isEmpty())
             out.body = response.body.toStdString();
@@ -83,6 +97,10 @@ bool LocalHttpServer::start() {
     d->server->Options(any, serve);
     // Short idle keep-alive so that stop() does not wait on open connections.
     d->server->set_keep_alive_timeout(1);
+    {
+        std::lock_guard<std::mutex> lock(d->delayMutex);
+        d->stopping = false;
+    }
     d->port = d->server->bind_to_any_port("127.0.0.1");
     if (d->port <= 0)
         return false;
@@ -91,6 +109,11 @@ bool LocalHttpServer::start() {
 }
 
 void LocalHttpServer::stop() {
+    {
+        std::lock_guard<std::mutex> lock(d->delayMutex);
+        d->stopping = true;
+    }
+    d->delayEnded.notify_all();
     if (d->thread.joinable()) {
         d->server->stop();
         d->thread.join();
@@ -118,6 +141,11 @@ void LocalHttpServer::respond(const LocalHttpResponse &response) {
 QList<LocalHttpRequest> LocalHttpServer::requests() const {
     QMutexLocker lock(&d->mutex);
     return d->requests;
+}
+
+int LocalHttpServer::answeredCount() const {
+    QMutexLocker lock(&d->mutex);
+    return d->answered;
 }
 
 int LocalHttpServer::requestCount() const {

@@ -25,7 +25,7 @@ struct LocalHttpResponse {
     int status = 200;
     QByteArray body;
     QByteArray contentType = "application/json";
-    int delayMs = 0; // wait this long before answering
+    int delayMs = 0; // wait this long before answering (cut short by stop())
 };
 
 // An HTTP or HTTPS server on 127.0.0.1, on a free port, served by
@@ -55,6 +55,8 @@ public:
 
     QList<LocalHttpRequest> requests() const;
     int requestCount() const;
+    // Requests whose answer has been handed to the connection.
+    int answeredCount() const;
     void clearRequests();
 
 private:

@@ -24,6 +24,9 @@ constexpr double liveSeconds = 40;
 // Long enough to turn away a reconnect the engine makes at once, well
 // short of the player's first reopen delay of a second.
 constexpr int refuseMs = 500;
+// How late a busy machine may run a timer: only a reopen that never comes
+// fails on it.
+constexpr int lateTimerSlack = 15000;
 } // namespace
 
 class TestStreamDrop : public QObject {
@@ -122,8 +125,10 @@ void TestStreamDrop::droppedStreamIsReopened() {
     // First drop: reopened after the shortest wait, and playing again.
     const int requestsBefore = m_server->requestCount(QStringLiteral("live.ts"));
     const qint64 firstWait = dropAndWaitForReopen();
-    // A coarse timer may fire up to 5 % early.
-    QVERIFY2(firstWait >= 950 && firstWait < 1000 + 700,
+    // A coarse timer may fire up to 5 % early, and a busy machine may run it
+    // late: the lower bound shows the wait, and the delay that the player
+    // has doubled to shows which wait it was.
+    QVERIFY2(firstWait >= 950 && firstWait < 1000 + lateTimerSlack,
              qPrintable(QStringLiteral("first reopen after %1 ms").arg(firstWait)));
     QCOMPARE(m_player->reopenDelay(), 2000);
     QTRY_VERIFY_WITH_TIMEOUT(m_player->isPlaying(), startTimeout);
@@ -135,7 +140,7 @@ void TestStreamDrop::droppedStreamIsReopened() {
     QTest::qWait(playFor);
     QVERIFY(m_player->isPlaying());
     const qint64 waited = dropAndWaitForReopen();
-    QVERIFY2(waited >= secondWait * 95 / 100 && waited < secondWait + 700,
+    QVERIFY2(waited >= secondWait * 95 / 100 && waited < secondWait + lateTimerSlack,
              qPrintable(QStringLiteral("second reopen after %1 ms").arg(waited)));
     QCOMPARE(m_player->reopenDelay(), nextDelay);
     QTRY_VERIFY_WITH_TIMEOUT(m_player->isPlaying(), startTimeout);

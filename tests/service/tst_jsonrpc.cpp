@@ -14,6 +14,8 @@
 #include <QGuiApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSemaphore>
+#include <QThread>
 #include <QtTest>
 
 #include <functional>
@@ -30,7 +32,8 @@ QString describe(const QJsonValue &value) {
     return QString::fromUtf8(array.mid(1, array.size() - 2));
 }
 
-// Everything a client reports, in order: "done:<JSON>" or "error:<text>".
+// Everything a client reports, in order: "done:<JSON>" or "error:<text>",
+// and how often it settled.
 class Recorder : public QObject {
 public:
     explicit Recorder(JsonRpc *rpc) {
@@ -39,9 +42,19 @@ public:
         connect(rpc, &JsonRpc::done, this, [this](const QJsonValue &value) {
             events << QStringLiteral("done:") + describe(value);
         });
+        connect(rpc, &JsonRpc::settled, this, [this] { ++settles; });
     }
     QStringList events;
+    int settles = 0;
 };
+
+// Lets every event that is already due run, without waiting for new ones.
+void drainEvents() {
+    for (int i = 0; i < 3; ++i) {
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+    }
+}
 
 QJsonObject parseObject(const QByteArray &body) {
     return QJsonDocument::fromJson(body).object();
@@ -53,15 +66,15 @@ class TestJsonRpc : public QObject {
     Q_OBJECT
 
 private:
-    // Runs one exchange and waits until its reply has finished and every
-    // queued report has been delivered.
+    // Runs one exchange until the client settles; it must settle once, and
+    // nothing may follow.
     QStringList exchange(const Operation &operation) {
         JsonRpc rpc;
         Recorder recorder(&rpc);
-        QSignalSpy finished(NetworkManager::instance(), &QNetworkAccessManager::finished);
         operation(&rpc);
-        [&] { QTRY_VERIFY_WITH_TIMEOUT(finished.count() == 1, 20000); }();
-        QTest::qWait(50);
+        [&] { QTRY_VERIFY_WITH_TIMEOUT(recorder.settles > 0, 20000); }();
+        drainEvents();
+        [&] { QCOMPARE(recorder.settles, 1); }();
         return recorder.events;
     }
 
@@ -304,17 +317,19 @@ private slots:
             << 200 << QByteArray(R"({"error":""})") << QStringList{"done:undefined"} << none;
         QTest::newRow("result object") << 200 << QByteArray(R"({"result":{"a":[1]}})")
                                        << QStringList{"done:{\"a\":[1]}"} << none;
-        QTest::newRow("empty array") << 200 << QByteArray("[]") << QStringList() << none;
-        QTest::newRow("array") << 200 << QByteArray(R"([{"result":1}])") << QStringList() << none;
-        QTest::newRow("not JSON") << 200 << QByteArray("<html>hello</html>") << QStringList()
-                                  << none;
-        QTest::newRow("empty body") << 200 << QByteArray() << QStringList() << none;
+        // No usable answer is a failure: the page must not wait for ever.
+        const QStringList failed{"error:unknowerror"};
+        QTest::newRow("empty array") << 200 << QByteArray("[]") << failed << "unknowerror";
+        QTest::newRow("array") << 200 << QByteArray(R"([{"result":1}])") << failed << "unknowerror";
+        QTest::newRow("not JSON") << 200 << QByteArray("<html>hello</html>") << failed
+                                  << "unknowerror";
+        QTest::newRow("empty body") << 200 << QByteArray() << failed << "unknowerror";
+        // One outcome each: an error status is no success, and the service's
+        // own text says more than the status.
         QTest::newRow("HTTP error with JSON result")
-            << 500 << QByteArray(R"({"error":"","result":5})")
-            << QStringList{"done:5", "error:unknowerror"} << "unknowerror";
+            << 500 << QByteArray(R"({"error":"","result":5})") << failed << "unknowerror";
         QTest::newRow("HTTP error with JSON error")
-            << 403 << QByteArray(R"({"error":"denied"})")
-            << QStringList{"error:denied", "error:unknowerror"} << "unknowerror";
+            << 403 << QByteArray(R"({"error":"denied"})") << QStringList{"error:denied"} << none;
         QTest::newRow("HTTP error, empty body")
             << 500 << QByteArray() << QStringList{"error:unknowerror"} << "unknowerror";
         QTest::newRow("HTTP error, not JSON")
@@ -413,9 +428,11 @@ private slots:
         Recorder recorder(&rpc);
         operation(&rpc);
         QCOMPARE(recorder.events, QStringList{"error:nointernet"});
+        QCOMPARE(recorder.settles, 1);
         verifyAlert("nointernet");
-        QTest::qWait(200);
+        drainEvents();
         QCOMPARE(recorder.events, QStringList{"error:nointernet"});
+        QCOMPARE(recorder.settles, 1);
         QCOMPARE(m_server.requestCount(), 0);
     }
 
@@ -521,8 +538,108 @@ private slots:
         connect(rpc, &JsonRpc::settled, this, [&] { settled = true; });
         operation(rpc);
         QTRY_VERIFY(called);
-        QTest::qWait(50);
+        drainEvents();
         QVERIFY(!settled);
+    }
+
+    // A caller that deletes the client as soon as it settles (the channel
+    // browser's fetchers do) must have heard the failure by then.
+    void timedOutCallReportsBeforeItSettles() {
+        RawHttpServer silent;
+        QVERIFY(silent.start());
+        useApi(silent.url(QStringLiteral("/api/v1.0/")));
+        NetworkManager::setTransferTimeout(300);
+        auto *rpc = new JsonRpc;
+        QStringList events;
+        connect(rpc, &JsonRpc::error, this, [&](const QString &text) { events << text; });
+        connect(rpc, &JsonRpc::settled, this, [&] {
+            events << QStringLiteral("settled");
+            delete rpc;
+        });
+        rpc->getGroups("tok");
+        QTRY_VERIFY_WITH_TIMEOUT(events.contains(QStringLiteral("settled")), 20000);
+        drainEvents();
+        QCOMPARE(events, (QStringList{"unknowerror", "settled"}));
+        verifyAlert("unknowerror");
+    }
+
+    // The answer and the time-out both due when the event loop next runs:
+    // whichever it handles first, one outcome and one settled().
+    void answerAndTimeOutInOnePass() {
+        NetworkManager::setTransferTimeout(300);
+        QSemaphore answer;
+        m_server.setHandler([&answer](const LocalHttpRequest &) {
+            answer.tryAcquire(1, 20000);
+            return LocalHttpResponse{200, R"({"result":"tok"})"};
+        });
+        auto *rpc = new JsonRpc;
+        Recorder recorder(rpc);
+        connect(rpc, &JsonRpc::settled, rpc, &QObject::deleteLater);
+        rpc->getGroups("tok");
+        // The server holds its answer until the event loop is held too; then
+        // the answer comes in while the time-out falls due, and both wait
+        // for the same pass.
+        QTRY_VERIFY_WITH_TIMEOUT(m_server.requestCount() == 1, 20000);
+        answer.release();
+        QThread::msleep(2 * 300 + 100);
+        QTRY_VERIFY_WITH_TIMEOUT(recorder.settles > 0, 20000);
+        drainEvents();
+        QCOMPARE(recorder.settles, 1);
+        QCOMPARE(recorder.events.size(), 1);
+        QVERIFY2(recorder.events == QStringList{"done:\"tok\""} ||
+                     recorder.events == QStringList{"error:unknowerror"},
+                 qPrintable(recorder.events.join(QLatin1Char(' '))));
+    }
+
+    // A page that tries again from its error slot, on the same client, gets
+    // the second answer: settled() waits for it, so a caller that deletes
+    // the client on settled() does not cut it off.
+    void callMadeAgainFromTheErrorSlot() {
+        int served = 0;
+        m_server.setHandler([&served](const LocalHttpRequest &) {
+            return LocalHttpResponse{200, served++ == 0 ? QByteArray(R"({"error":"busy"})")
+                                                        : QByteArray(R"({"result":"tok"})")};
+        });
+        auto *rpc = new JsonRpc;
+        QStringList events;
+        connect(rpc, &JsonRpc::error, this, [&](const QString &text) {
+            events << QStringLiteral("error:") + text;
+            rpc->getGroups("tok");
+        });
+        connect(rpc, &JsonRpc::done, this, [&](const QJsonValue &value) {
+            events << QStringLiteral("done:") + describe(value);
+        });
+        connect(rpc, &JsonRpc::settled, this, [&] {
+            events << QStringLiteral("settled");
+            delete rpc;
+        });
+        rpc->getGroups("tok");
+        QTRY_VERIFY_WITH_TIMEOUT(events.contains(QStringLiteral("settled")), 20000);
+        drainEvents();
+        QCOMPARE(events, (QStringList{"error:busy", "done:\"tok\"", "settled"}));
+        QCOMPARE(m_server.requestCount(), 2);
+    }
+
+    // Many calls expiring together behind a host that never answers: each
+    // reports once and settles once.
+    void manyTimeOutsSettleEachOnce() {
+        RawHttpServer silent;
+        QVERIFY(silent.start());
+        useApi(silent.url(QStringLiteral("/api/v1.0/")));
+        NetworkManager::setTransferTimeout(300);
+        const int count = 24;
+        QVector<int> errors(count), settles(count);
+        for (int i = 0; i < count; ++i) {
+            auto *rpc = new JsonRpc(this);
+            connect(rpc, &JsonRpc::error, this, [&errors, i](const QString &) { ++errors[i]; });
+            connect(rpc, &JsonRpc::settled, this, [&settles, i] { ++settles[i]; });
+            connect(rpc, &JsonRpc::settled, rpc, &QObject::deleteLater);
+            rpc->getEpg(i + 1, "tok");
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(!settles.contains(0), 30000);
+        drainEvents();
+        QCOMPARE(errors, QVector<int>(count, 1));
+        QCOMPARE(settles, QVector<int>(count, 1));
     }
 };
 
