@@ -173,10 +173,28 @@ private slots:
         QTest::newRow("ids are line numbers, blank lines count")
             << QByteArray("#EXTM3U\n\n#EXTINF:0,A\nu1\n\n\n#EXTINF:0,B\nu2")
             << QStringList{"3|unsorted|A|u1", "7|unsorted|B|u2"} << QStringList{"unsorted"};
-        // Whatever line follows a track is its address, an empty one too.
+        // Blank lines, options and other comments are never an address.
         QTest::newRow("blank line after a track")
-            << QByteArray("#EXTINF:0,A\n\nu1\n") << QStringList{"1|unsorted|A|"}
+            << QByteArray("#EXTINF:0,A\n\nu1\n") << QStringList{"2|unsorted|A|u1"}
             << QStringList{"unsorted"};
+        QTest::newRow("options, comments and blanks before the address")
+            << QByteArray("#EXTINF:0,A\n#EXTVLCOPT:http-referrer=x\n# note\n \t\nu1\n")
+            << QStringList{"4|unsorted|A|u1"} << QStringList{"unsorted"};
+        QTest::newRow("group after an option")
+            << QByteArray("#EXTINF:0,A\n#EXTVLCOPT:x=1\n#EXTGRP:News\nu1\n")
+            << QStringList{"3|News|A|u1"} << QStringList{"News"};
+        QTest::newRow("option after the group")
+            << QByteArray("#EXTINF:0,A\n#EXTGRP:News\n#EXTVLCOPT:x=1\n\nu1\n")
+            << QStringList{"4|News|A|u1"} << QStringList{"News"};
+        QTest::newRow("group before the track")
+            << QByteArray("#EXTGRP:News\n#EXTINF:0,A\nu1\n#EXTINF:0,B\nu2\n")
+            << QStringList{"2|News|A|u1", "4|unsorted|B|u2"} << QStringList{"News", "unsorted"};
+        QTest::newRow("the track's own group wins")
+            << QByteArray("#EXTGRP:Old\n#EXTINF:0,A\n#EXTGRP:New\nu1\n")
+            << QStringList{"3|New|A|u1"} << QStringList{"Old", "New"};
+        QTest::newRow("a group line does not make the next track an address")
+            << QByteArray("#EXTINF:0,Lost\n#EXTGRP:News\n#EXTINF:0,B\nu1\n")
+            << QStringList{"3|unsorted|B|u1"} << QStringList{"News", "unsorted"};
         QTest::newRow("byte-order mark before the first track")
             << QByteArray("\xEF\xBB\xBF#EXTINF:-1,One\nhttp://a/1\n")
             << QStringList{"1|unsorted|One|http://a/1"} << QStringList{"unsorted"};
@@ -241,12 +259,11 @@ private slots:
             "#EXTGRP:Кино\r\n"
             "http://stream.example/three.ts\r\n";
         const Parsed parsed = parse(text);
-        // The option line after "Two" stands where its address should be:
-        // it becomes the address, as for any line that is no track or group.
+        // The option line after "Two" is skipped: the address follows it.
         QCOMPARE(summary(parsed),
                  (QStringList{"3|News|One HD|http://stream.example/one/index.m3u8?token=a,b",
-                              QStringLiteral("6|unsorted|Two, the \"second\"|"
-                                             "#EXTVLCOPT:http-user-agent=Mozilla/5.0"),
+                              QStringLiteral("7|unsorted|Two, the \"second\"|"
+                                             "udp://@239.0.0.2:1234"),
                               QStringLiteral("10|Кино|Три|http://stream.example/three.ts")}));
         // No carriage return is left at any line's end.
         for (const QJsonValue &channel : parsed.channels)
