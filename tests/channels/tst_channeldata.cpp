@@ -7,6 +7,7 @@
 #include "channels/ChannelMarks.h"
 #include "channels/ListItemDelegate.h"
 #include "channels/LoadImageUrl.h"
+#include "channels/LogoImage.h"
 #include "channels/OfflinePlaylistReader.h"
 
 #include <QBuffer>
@@ -332,6 +333,64 @@ private slots:
         LoadImageUrl::setCacheDirectory(cache);
         QCOMPARE(LoadImageUrl::retireCache().size(), 2);
         LoadImageUrl::setCacheDirectory(QString());
+    }
+
+    void logoSizes_data() {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("small") << QSize(64, 64) << true;
+        QTest::newRow("largest side") << QSize(LogoImage::maxSide, 1) << true;
+        QTest::newRow("most pixels") << QSize(LogoImage::maxSide, 1024) << true;
+        QTest::newRow("a side too long") << QSize(1, LogoImage::maxSide + 1) << false;
+        QTest::newRow("too many pixels") << QSize(2049, 2049) << false;
+        QTest::newRow("the long strip") << QSize(1, 20000) << false;
+        QTest::newRow("empty") << QSize(0, 10) << false;
+        QTest::newRow("unknown") << QSize() << false;
+        QTest::newRow("overflowing product") << QSize(INT_MAX, INT_MAX) << false;
+    }
+    void logoSizes() {
+        QFETCH(QSize, size);
+        QFETCH(bool, accepted);
+        QCOMPARE(LogoImage::acceptableSize(size), accepted);
+    }
+
+    // Drawn as wide as the box unless that would be taller than the row.
+    void logoDrawnSize_data() {
+        QTest::addColumn<QSize>("image");
+        QTest::addColumn<QSize>("drawn");
+        QTest::newRow("wide") << QSize(100, 50) << QSize(50, 25);
+        QTest::newRow("tall, within the row") << QSize(50, 70) << QSize(50, 70);
+        QTest::newRow("tall, beyond the row") << QSize(50, 100) << QSize(35, 70);
+        QTest::newRow("a strip") << QSize(1, 20000) << QSize(1, 70);
+        QTest::newRow("a line") << QSize(20000, 1) << QSize(50, 1);
+        QTest::newRow("nothing") << QSize(0, 0) << QSize(50, 1);
+    }
+    void logoDrawnSize() {
+        QFETCH(QSize, image);
+        QFETCH(QSize, drawn);
+        QCOMPARE(LogoImage::scaledSize(image, 50, 70), drawn);
+    }
+
+    // A refused file is not decoded; neither is one that is no image.
+    void logoFilesAreCheckedFirst() {
+        QTemporaryDir dir;
+        const QString good = dir.filePath(QStringLiteral("good.png"));
+        const QString strip = dir.filePath(QStringLiteral("strip.png"));
+        const QString text = dir.filePath(QStringLiteral("text.png"));
+        QVERIFY(QImage(40, 20, QImage::Format_RGB32).save(good));
+        QImage long_(1, 20000, QImage::Format_Mono);
+        long_.fill(0);
+        QVERIFY(long_.save(strip));
+        QFile file(text);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("#EXTM3U\n");
+        file.close();
+        QVERIFY(LogoImage::acceptableFile(good));
+        QCOMPARE(LogoImage::read(good).size(), QSize(40, 20));
+        for (const QString &path : {strip, text, dir.filePath(QStringLiteral("absent.png"))}) {
+            QVERIFY(!LogoImage::acceptableFile(path));
+            QVERIFY(LogoImage::read(path).isNull());
+        }
     }
 
     void channelRowsKeepTheirScaledLogos() {
