@@ -8,6 +8,7 @@
 
 #include <httplib.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -338,6 +339,29 @@ void Servers::setUpWeb() {
                        res.status = 404;
                    }
                });
+    // A redirect for trying clients: /redirect?to=<address>[&hops=N]
+    // answers 302 to the address, after N - 1 more hops through here. Only
+    // paths of this host and addresses of 127.0.0.1 are offered.
+    server.Get("/redirect", [](const httplib::Request &req, httplib::Response &res) {
+        const std::string to = req.get_param_value("to");
+        const bool local = (to.size() > 1 && to[0] == '/' && to[1] != '/') ||
+                           to.rfind("http://127.0.0.1:", 0) == 0 ||
+                           to.rfind("https://127.0.0.1:", 0) == 0;
+        if (!local) {
+            res.status = 400;
+            res.set_content("to: a path or an address of 127.0.0.1", "text/plain");
+            return;
+        }
+        int hops = 1;
+        const std::string hopsText = req.get_param_value("hops");
+        if (!hopsText.empty() && hopsText.size() <= 2 &&
+            hopsText.find_first_not_of("0123456789") == std::string::npos)
+            hops = std::max(1, std::stoi(hopsText));
+        res.status = 302;
+        res.set_header("Location", hops > 1 ? "/redirect?hops=" + std::to_string(hops - 1) +
+                                                  "&to=" + httplib::detail::encode_query_param(to)
+                                            : to);
+    });
     server.Post(R"(/upload/playlist/([^/]*)/([\s\S]*))", [this](const httplib::Request &req,
                                                                 httplib::Response &res) {
         auto refuse = [&](int status, const std::string &error) {

@@ -224,6 +224,18 @@
         <translation>Link is invalid and can not be loaded</translation>
     </message>
     <message>
+        <source>toolarge</source>
+        <translation>The file is too large and was not downloaded</translation>
+    </message>
+    <message>
+        <source>downloadfailed</source>
+        <translation>The file could not be downloaded</translation>
+    </message>
+    <message>
+        <source>downloadbusy</source>
+        <translation>This file is already being downloaded</translation>
+    </message>
+    <message>
         <source>orlogin</source>
         <translation>or sign in with</translation>
     </message>

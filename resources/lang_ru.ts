@@ -224,6 +224,18 @@
         <translation>Ссылка недействителен и не может быть загружен.</translation>
     </message>
     <message>
+        <source>toolarge</source>
+        <translation>Файл слишком большой и не был загружен</translation>
+    </message>
+    <message>
+        <source>downloadfailed</source>
+        <translation>Не удалось загрузить файл</translation>
+    </message>
+    <message>
+        <source>downloadbusy</source>
+        <translation>Этот файл уже загружается</translation>
+    </message>
+    <message>
         <source>orlogin</source>
         <translation>или войдите через</translation>
     </message>

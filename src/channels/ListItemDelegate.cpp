@@ -1,5 +1,6 @@
 #include "channels/ListItemDelegate.h"
 
+#include "channels/LogoImage.h"
 #include "widgets/ProgressBarPainter.h"
 
 #include <QPainter>
@@ -39,8 +40,9 @@ void drawRowMark(QPainter *painter, const QRect &row, const QString &resource) {
 // in kilobytes.
 constexpr int logoCacheKilobytes = 16 * 1024;
 
-QString logoKey(const QString &path, int side) {
-    return QString::number(side) + QLatin1Char(':') + path;
+QString logoKey(const QString &path, int side, int maxHeight) {
+    return QString::number(side) + QLatin1Char('x') + QString::number(maxHeight) +
+           QLatin1Char(':') + path;
 }
 
 } // namespace
@@ -64,8 +66,9 @@ int ListItemDelegate::durationMinutes(const QString &duration) {
 }
 
 QImage ListItemDelegate::loadLogo(const QString &path) const {
-    QImage image;
-    if (path.isEmpty() || !image.load(path))
+    // A logo that cannot be read, or whose size is refused, is the TV icon.
+    QImage image = LogoImage::read(path);
+    if (image.isNull())
         image.load(QStringLiteral(":/tv_icon"));
     return image;
 }
@@ -82,17 +85,15 @@ void ListItemDelegate::forgetLogo(const QString &path) {
     }
 }
 
-QImage ListItemDelegate::scaledLogo(const QString &path, int side) const {
-    const QString key = logoKey(path, side);
+QImage ListItemDelegate::scaledLogo(const QString &path, int side, int maxHeight) const {
+    const QString key = logoKey(path, side, maxHeight);
     if (const QImage *cached = m_logos.object(key))
         return *cached;
     const QImage logo = loadLogo(path);
     if (logo.isNull())
         return logo;
-    const int imageWidth = logo.width() == 0 ? 1 : logo.width();
-    const int height = side * logo.height() / imageWidth;
-    auto *scaled =
-        new QImage(logo.scaled(side, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    const QSize size = LogoImage::scaledSize(logo.size(), side, maxHeight);
+    auto *scaled = new QImage(logo.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
     const QImage result = *scaled;
     m_logos.insert(key, scaled, qMax(1, int(scaled->sizeInBytes() / 1024)));
     return result;
@@ -163,7 +164,8 @@ void ListItemDelegate::paintChannelRow(QPainter *painter, const QStyleOptionView
         painter->fillRect(row, hoveredRow);
 
     // Logo box and the logo, as wide as the box's inside and centred on it
-    // vertically: a tall logo may stand out above and below.
+    // vertically: a tall logo may stand out above and below, but never
+    // beyond the row; one taller than that is shrunk and centred across.
     const int side = (bottom - 5) - (top + 5);
     painter->setPen(solidPen(logoFrame, 1));
     painter->setBrush(Qt::white);
@@ -171,9 +173,10 @@ void ListItemDelegate::paintChannelRow(QPainter *painter, const QStyleOptionView
     painter->setBrush(Qt::NoBrush);
 
     const int inner = (bottom - 10) - (top + 10) + 1;
-    const QImage scaled = scaledLogo(index.data(LogoRole).toString(), inner);
+    const QImage scaled = scaledLogo(index.data(LogoRole).toString(), inner, row.height());
     if (!scaled.isNull())
-        painter->drawImage(left + 10, top + 10 + inner / 2 - scaled.height() / 2, scaled);
+        painter->drawImage(left + 10 + (inner - scaled.width()) / 2,
+                           top + 10 + inner / 2 - scaled.height() / 2, scaled);
 
     const QColor titleColour = selected ? QColor(Qt::white) : QColor(Qt::black);
     const QColor detailColour = selected ? QColor(Qt::white) : programmeText;

@@ -64,13 +64,14 @@ public:
 
 protected:
     // The logo of a channel row: the image file at path, or the built-in TV
-    // icon when that cannot be read.
+    // icon when that cannot be read or its size is refused (LogoImage).
     virtual QImage loadLogo(const QString &path) const;
 
 private:
-    // The logo of path scaled to side pixels wide, from the cache when it
-    // was drawn before at that size.
-    QImage scaledLogo(const QString &path, int side) const;
+    // The logo of path scaled to side pixels wide and at most maxHeight
+    // high (LogoImage::scaledSize), from the cache when it was drawn before
+    // at that size.
+    QImage scaledLogo(const QString &path, int side, int maxHeight) const;
 
     void paintMenuRow(QPainter *painter, const QStyleOptionViewItem &option,
                       const QModelIndex &index) const;

@@ -1,10 +1,14 @@
 #include "channels/LoadImageUrl.h"
 
+#include "channels/LogoImage.h"
 #include "service/DownloadFileHandler.h"
+#include "service/SafeFileName.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QDebug>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QUrl>
@@ -74,6 +78,8 @@ void LoadImageUrl::load(const QString &address, int channelId) {
     auto *download = new DownloadFileHandler(this);
     download->url = QUrl(address, QUrl::TolerantMode);
     download->customName = QString::number(channelId);
+    download->allowedSuffixes = SafeFileName::imageSuffixes();
+    download->maxBytes = maxLogoBytes;
     const QString directory = cacheDirectory();
     QDir().mkpath(directory);
     download->targetDir = QDir(directory + QLatin1Char('/'));
@@ -90,6 +96,14 @@ void LoadImageUrl::load(const QString &address, int channelId) {
 void LoadImageUrl::downloadStart() {}
 
 void LoadImageUrl::downloadFinsh(QString s_file, QString s_id_chanel) {
+    if (!LogoImage::acceptableFile(s_file)) {
+        // Not an image a row would draw: the channel keeps its address and
+        // shows the TV icon, as after a failed download.
+        qDebug() << "logo" << s_file << "refused: not an image of a sensible size";
+        QFile::remove(s_file);
+        deleteLater();
+        return;
+    }
     int id = s_id_chanel.toInt();
     emit GetImageDone(id, s_file);
 }

@@ -10,11 +10,14 @@ class QNetworkReply;
 // channel's id with the suffix of the address (logo.png of channel 42 is
 // saved as 42.png), and reports the file once it is written. A failed
 // download is not reported: the channel keeps its remote address and its
-// row shows the built-in TV icon.
+// row shows the built-in TV icon. So does a logo larger than maxLogoBytes,
+// or one that is no image of a size LogoImage accepts: its file is removed.
 class LoadImageUrl : public QObject {
     Q_OBJECT
 
 public:
+    static constexpr qint64 maxLogoBytes = 4 * 1024 * 1024;
+
     explicit LoadImageUrl(QObject *parent = nullptr);
     ~LoadImageUrl() override;
 

@@ -64,6 +64,11 @@ QString trackTitle(const QString &line) {
     return comma < 0 ? line : line.mid(comma + 1);
 }
 
+// Directives, other comments and blank lines are never an address.
+bool isAddress(const QString &line) {
+    return !line.startsWith(QLatin1Char('#')) && !line.trimmed().isEmpty();
+}
+
 } // namespace
 
 bool OfflinePlaylistReader::read(const QString &path, QJsonArray &channels, QJsonArray &groups) {
@@ -80,30 +85,31 @@ void OfflinePlaylistReader::parse(QTextStream &stream, QJsonArray &channels, QJs
     GroupTable table(groups);
 
     QString title;
+    // The group named for the entry under way (0: none yet), and one named
+    // before any entry, which the next entry takes unless it names its own.
     int groupId = 0;
-    bool afterInfo = false;
-    bool urlNext = false;
+    int pendingGroupId = 0;
+    bool inEntry = false;
     int lineIndex = 0;
     QString line;
     while (stream.readLineInto(&line)) {
-        const bool isGroup = line.startsWith(groupPrefix);
-        const bool isTrack = line.startsWith(trackPrefix);
-        if (urlNext) {
-            channels.append(channelRecord(lineIndex, groupId, title, line));
-            afterInfo = false;
-            urlNext = false;
-        } else if (afterInfo && !isGroup && !isTrack) {
-            groupId = table.idOf(unsortedTitle);
-            channels.append(channelRecord(lineIndex, groupId, title, line));
-            afterInfo = false;
-        }
-        if (isGroup) {
-            groupId = table.idOf(line.mid(groupPrefix.size()));
-            urlNext = true;
-        }
-        if (isTrack) {
+        if (line.startsWith(trackPrefix)) {
+            // A track without an address gives nothing; this one starts anew.
             title = trackTitle(line);
-            afterInfo = true;
+            groupId = pendingGroupId;
+            pendingGroupId = 0;
+            inEntry = true;
+        } else if (line.startsWith(groupPrefix)) {
+            const int id = table.idOf(line.mid(groupPrefix.size()));
+            if (inEntry)
+                groupId = id;
+            else
+                pendingGroupId = id;
+        } else if (inEntry && isAddress(line)) {
+            if (groupId == 0)
+                groupId = table.idOf(unsortedTitle);
+            channels.append(channelRecord(lineIndex, groupId, title, line));
+            inEntry = false;
         }
         ++lineIndex;
     }

@@ -10,10 +10,15 @@ class QTextStream;
 //
 // - "#EXTINF:" starts an entry; its title is everything after the line's
 //   first comma (the whole line when there is none).
-// - "#EXTGRP:" names the entry's group (the rest of the line, as written);
-//   the line after it is the address.
-// - Without a group line, the first line after "#EXTINF:" that is no
-//   directive is the address, and the entry goes to the group "unsorted".
+// - The entry's address is the first line after it that is neither blank
+//   nor starts with "#": options ("#EXTVLCOPT:"), other comments and blank
+//   lines in between are skipped.
+// - "#EXTGRP:" names the entry's group (the rest of the line, as written)
+//   wherever it stands between "#EXTINF:" and the address; one that stands
+//   before an "#EXTINF:" line is taken by that entry unless the entry names
+//   its own. An entry without a group goes to the group "unsorted".
+// - An "#EXTINF:" line before the address starts a new entry; the earlier
+//   one, having no address, gives no channel.
 //
 // A channel's "id" is the zero-based number of its address line, so ids are
 // unique within a file and stay the same while the file does. Groups get

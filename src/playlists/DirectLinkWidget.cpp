@@ -9,6 +9,7 @@
 #include "playlists/OfflinePlaylistStore.h"
 #include "service/DownloadFileHandler.h"
 #include "service/JsonRpc.h"
+#include "service/SafeFileName.h"
 #include "service/ServiceError.h"
 #include "service/UploadFile.h"
 #include "settings/DialogMainSettings.h"
@@ -77,11 +78,7 @@ MainWindow *DirectLinkWidget::mainWindow() const {
 }
 
 bool DirectLinkWidget::isAcceptedLink(const QString &link) {
-    static const QStringList accepted{QStringLiteral("m3u8"), QStringLiteral("xspf"),
-                                      QStringLiteral("m3u"),  QStringLiteral("pls"),
-                                      QStringLiteral("b4s"),  QStringLiteral("wpl"),
-                                      QStringLiteral("asx")};
-    return accepted.contains(QFileInfo(link).completeSuffix());
+    return SafeFileName::playlistSuffixes().contains(QFileInfo(link).completeSuffix());
 }
 
 void DirectLinkWidget::setMode(bool linkMode, const QString &path) {
@@ -193,6 +190,11 @@ void DirectLinkWidget::startDownload(const QString &link) {
     handler->url = QUrl(link, QUrl::TolerantMode);
     handler->customName.clear();
     handler->targetDir = QDir(target);
+    handler->allowedSuffixes = SafeFileName::playlistSuffixes();
+    handler->maxBytes = maxPlaylistBytes;
+    // A kept playlist's file is never replaced; the download then takes a
+    // name of its own.
+    handler->replaceExisting = !OfflinePlaylistStore::isListed(handler->targetPath());
     const auto finished = qOverload<const QString &>(&DownloadFileHandler::fileDownloadFinished);
     connect(handler, &DownloadFileHandler::fileDownloadStarted, this,
             &DirectLinkWidget::downloadStart);

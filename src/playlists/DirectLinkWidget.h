@@ -26,6 +26,9 @@ class DirectLinkWidget : public QWidget {
     Q_OBJECT
 
 public:
+    // A linked playlist larger than this is refused.
+    static constexpr qint64 maxPlaylistBytes = 64 * 1024 * 1024;
+
     explicit DirectLinkWidget(QWidget *parent = nullptr);
     ~DirectLinkWidget() override;
 

@@ -1,25 +1,14 @@
 #include "playlists/OfflinePlaylistStore.h"
 
 #include "app/SettingsKeys.h"
+#include "service/SafeFileName.h"
 
 #include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonObject>
-#include <QRegularExpression>
 #include <QSettings>
-
-namespace {
-
-constexpr int maxStemLength = 100;
-
-bool isForbidden(QChar c) {
-    static const QString forbidden = QStringLiteral("/\\:*?\"<>|");
-    return forbidden.contains(c) || c.category() == QChar::Other_Control;
-}
-
-} // namespace
 
 QString OfflinePlaylistStore::directory() {
     return QStringLiteral("playlists");
@@ -44,21 +33,19 @@ QJsonArray OfflinePlaylistStore::list() {
 }
 
 QString OfflinePlaylistStore::fileStem(const QString &title) {
-    QString stem;
-    stem.reserve(title.size());
-    for (const QChar c : title)
-        stem.append(isForbidden(c) ? QLatin1Char('_') : c);
-    stem.truncate(maxStemLength);
-    // A leading dot would hide the file, and dots alone name the directory
-    // itself or its parent where the suffix is empty.
-    if (stem.isEmpty() || stem.startsWith(QLatin1Char('.')))
-        stem.prepend(QLatin1Char('_'));
-    static const QRegularExpression deviceName(
-        QStringLiteral("^(CON|PRN|AUX|NUL|COM[1-9]|LPT[1-9])$"),
-        QRegularExpression::CaseInsensitiveOption);
-    if (deviceName.match(stem.trimmed()).hasMatch())
-        stem.prepend(QLatin1Char('_'));
-    return stem;
+    // No suffix is allowed here: the caller appends the file's own.
+    return SafeFileName::make(title, QStringList());
+}
+
+bool OfflinePlaylistStore::isListed(const QString &path) {
+    const QString wanted = QFileInfo(path).absoluteFilePath();
+    const QJsonArray records = list();
+    for (const QJsonValue &record : records) {
+        const QString source = record.toObject().value(QStringLiteral("source")).toString();
+        if (!source.isEmpty() && QFileInfo(source).absoluteFilePath() == wanted)
+            return true;
+    }
+    return false;
 }
 
 QString OfflinePlaylistStore::destinationFor(const QString &title, const QString &suffix) {

@@ -19,11 +19,11 @@ public:
     // "name" (empty), "source" (the stored path) and "title" (the key).
     static QJsonArray list();
 
-    // The title with everything that could leave the directory or that a
-    // file system refuses in a name replaced by "_": path separators, the
-    // characters Windows forbids, control characters, a leading dot, and
-    // the Windows device names; cut to 100 characters.
+    // The title made a safe file name without a suffix (SafeFileName): no
+    // separators, nothing Windows refuses, no dots, no device names.
     static QString fileStem(const QString &title);
+    // Whether path is the file of one of the entries.
+    static bool isListed(const QString &path);
     // "playlists/" + fileStem(title) + "." + suffix.
     static QString destinationFor(const QString &title, const QString &suffix);
 

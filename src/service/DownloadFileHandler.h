@@ -4,21 +4,38 @@
 #include <QNetworkReply>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 
 class QFile;
 
 // Fetches one URL into a file in targetDir. The file takes the name of the
 // URL's last path element; with a customName, that name replaces the part
-// before the first dot and the extension stays (logo.png -> 42.png). Whatever
-// arrived stays on disk after a network error. A file that cannot be written
-// in full (disk full, file too large) ends the transfer as an error and is
-// removed, so that no cut-off file passes for a finished one. One download
-// at a time.
+// before the first dot and the extension stays (logo.png -> 42.png). The
+// name comes from outside, so it goes through SafeFileName, which keeps
+// only the allowedSuffixes.
+//
+// The transfer is written to a temporary file beside the target and moved
+// into place only once it is complete: a failed, refused or cancelled
+// download leaves nothing behind, and a reader never sees half a file.
+// While a download runs, no other handler of the process writes the same
+// target. An existing file is replaced, unless replaceExisting is false:
+// the file is then kept under the first free name "stem-1.ext",
+// "stem-2.ext"..., and that path is reported.
+//
+// Redirects are followed only when they stay as safe (HTTPS stays HTTPS,
+// HTTP may move to HTTPS), for at most maxRedirects hops; any other
+// redirect, and any answer that is not a 2xx status, is a failed download.
+// Only http and https addresses are fetched. A transfer longer than maxBytes
+// (when set) is stopped and reported as too large.
+//
+// One download at a time.
 class DownloadFileHandler : public QObject {
     Q_OBJECT
 
 public:
+    static constexpr int maxRedirects = 5;
+
     explicit DownloadFileHandler(QObject *parent = nullptr);
     ~DownloadFileHandler() override;
 
@@ -26,6 +43,17 @@ public:
     QUrl url;
     QDir targetDir;
     QString customName;
+    QStringList allowedSuffixes;
+    qint64 maxBytes = 0; // no cap
+    bool replaceExisting = true;
+
+    // Where the file is meant to go under the settings above.
+    QString targetPath() const;
+
+    // The texts a refused transfer reports.
+    static QString tooLargeText();
+    static QString badAnswerText();
+    static QString busyText();
 
 signals:
     void fileAlreadyExistsError(const QString &existingFileDisplayName);
@@ -46,9 +74,17 @@ public slots:
 
 private:
     QString targetFileName() const;
+    // Stops the transfer with this reason; downloadFinished() reports it.
+    void refuse(const QString &reason);
+    void checkAnnouncedSize();
+    // Moves the finished temporary file into place; empty on success.
+    QString moveIntoPlace();
+    void release();
 
-    QFile *file = nullptr;
+    QFile *file = nullptr; // the temporary file
     QNetworkReply *reply = nullptr;
-    // Why the file could not be written; empty while all is well.
-    QString writeError;
+    QString m_target; // the path claimed for this download
+    qint64 m_received = 0;
+    // Why the transfer was stopped here; empty while all is well.
+    QString m_failure;
 };

@@ -150,8 +150,9 @@ QSslConfiguration NetworkManager::sslConfiguration() {
 QNetworkReply *NetworkManager::createRequest(Operation op, const QNetworkRequest &request,
                                              QIODevice *outgoingData) {
     QNetworkRequest withDefaults(request);
-    if (request.url().scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0)
-        withDefaults.setSslConfiguration(sslConfiguration());
+    // HTTP requests too: a redirect may take one to HTTPS, and Qt follows
+    // it with the configuration of the first request.
+    withDefaults.setSslConfiguration(sslConfiguration());
     QNetworkReply *reply = QNetworkAccessManager::createRequest(op, withDefaults, outgoingData);
     if (g_transferTimeout > 0 && !reply->isFinished())
         new TransferWatch(reply, hostKey(request.url()), g_transferTimeout);

@@ -20,8 +20,8 @@
 // - TLS: certificates are always verified. The authorities of the PEM file
 //   named by serviceConfig().caFile are trusted in addition to the system
 //   ones. The file is read again whenever the configured name changes, and
-//   the result is applied to each HTTPS request as it is created, so a
-//   configuration set at run time takes effect with the next request.
+//   the result is applied to each request (an HTTP one may be redirected to HTTPS) as it is
+//   created, so a configuration set at run time takes effect with the next request.
 class NetworkManager : public QNetworkAccessManager {
     Q_OBJECT
 

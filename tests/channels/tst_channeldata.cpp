@@ -7,6 +7,7 @@
 #include "channels/ChannelMarks.h"
 #include "channels/ListItemDelegate.h"
 #include "channels/LoadImageUrl.h"
+#include "channels/LogoImage.h"
 #include "channels/OfflinePlaylistReader.h"
 
 #include <QBuffer>
@@ -173,10 +174,28 @@ private slots:
         QTest::newRow("ids are line numbers, blank lines count")
             << QByteArray("#EXTM3U\n\n#EXTINF:0,A\nu1\n\n\n#EXTINF:0,B\nu2")
             << QStringList{"3|unsorted|A|u1", "7|unsorted|B|u2"} << QStringList{"unsorted"};
-        // Whatever line follows a track is its address, an empty one too.
+        // Blank lines, options and other comments are never an address.
         QTest::newRow("blank line after a track")
-            << QByteArray("#EXTINF:0,A\n\nu1\n") << QStringList{"1|unsorted|A|"}
+            << QByteArray("#EXTINF:0,A\n\nu1\n") << QStringList{"2|unsorted|A|u1"}
             << QStringList{"unsorted"};
+        QTest::newRow("options, comments and blanks before the address")
+            << QByteArray("#EXTINF:0,A\n#EXTVLCOPT:http-referrer=x\n# note\n \t\nu1\n")
+            << QStringList{"4|unsorted|A|u1"} << QStringList{"unsorted"};
+        QTest::newRow("group after an option")
+            << QByteArray("#EXTINF:0,A\n#EXTVLCOPT:x=1\n#EXTGRP:News\nu1\n")
+            << QStringList{"3|News|A|u1"} << QStringList{"News"};
+        QTest::newRow("option after the group")
+            << QByteArray("#EXTINF:0,A\n#EXTGRP:News\n#EXTVLCOPT:x=1\n\nu1\n")
+            << QStringList{"4|News|A|u1"} << QStringList{"News"};
+        QTest::newRow("group before the track")
+            << QByteArray("#EXTGRP:News\n#EXTINF:0,A\nu1\n#EXTINF:0,B\nu2\n")
+            << QStringList{"2|News|A|u1", "4|unsorted|B|u2"} << QStringList{"News", "unsorted"};
+        QTest::newRow("the track's own group wins")
+            << QByteArray("#EXTGRP:Old\n#EXTINF:0,A\n#EXTGRP:New\nu1\n")
+            << QStringList{"3|New|A|u1"} << QStringList{"Old", "New"};
+        QTest::newRow("a group line does not make the next track an address")
+            << QByteArray("#EXTINF:0,Lost\n#EXTGRP:News\n#EXTINF:0,B\nu1\n")
+            << QStringList{"3|unsorted|B|u1"} << QStringList{"News", "unsorted"};
         QTest::newRow("byte-order mark before the first track")
             << QByteArray("\xEF\xBB\xBF#EXTINF:-1,One\nhttp://a/1\n")
             << QStringList{"1|unsorted|One|http://a/1"} << QStringList{"unsorted"};
@@ -241,12 +260,11 @@ private slots:
             "#EXTGRP:Кино\r\n"
             "http://stream.example/three.ts\r\n";
         const Parsed parsed = parse(text);
-        // The option line after "Two" stands where its address should be:
-        // it becomes the address, as for any line that is no track or group.
+        // The option line after "Two" is skipped: the address follows it.
         QCOMPARE(summary(parsed),
                  (QStringList{"3|News|One HD|http://stream.example/one/index.m3u8?token=a,b",
-                              QStringLiteral("6|unsorted|Two, the \"second\"|"
-                                             "#EXTVLCOPT:http-user-agent=Mozilla/5.0"),
+                              QStringLiteral("7|unsorted|Two, the \"second\"|"
+                                             "udp://@239.0.0.2:1234"),
                               QStringLiteral("10|Кино|Три|http://stream.example/three.ts")}));
         // No carriage return is left at any line's end.
         for (const QJsonValue &channel : parsed.channels)
@@ -315,6 +333,64 @@ private slots:
         LoadImageUrl::setCacheDirectory(cache);
         QCOMPARE(LoadImageUrl::retireCache().size(), 2);
         LoadImageUrl::setCacheDirectory(QString());
+    }
+
+    void logoSizes_data() {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("small") << QSize(64, 64) << true;
+        QTest::newRow("largest side") << QSize(LogoImage::maxSide, 1) << true;
+        QTest::newRow("most pixels") << QSize(LogoImage::maxSide, 1024) << true;
+        QTest::newRow("a side too long") << QSize(1, LogoImage::maxSide + 1) << false;
+        QTest::newRow("too many pixels") << QSize(2049, 2049) << false;
+        QTest::newRow("the long strip") << QSize(1, 20000) << false;
+        QTest::newRow("empty") << QSize(0, 10) << false;
+        QTest::newRow("unknown") << QSize() << false;
+        QTest::newRow("overflowing product") << QSize(INT_MAX, INT_MAX) << false;
+    }
+    void logoSizes() {
+        QFETCH(QSize, size);
+        QFETCH(bool, accepted);
+        QCOMPARE(LogoImage::acceptableSize(size), accepted);
+    }
+
+    // Drawn as wide as the box unless that would be taller than the row.
+    void logoDrawnSize_data() {
+        QTest::addColumn<QSize>("image");
+        QTest::addColumn<QSize>("drawn");
+        QTest::newRow("wide") << QSize(100, 50) << QSize(50, 25);
+        QTest::newRow("tall, within the row") << QSize(50, 70) << QSize(50, 70);
+        QTest::newRow("tall, beyond the row") << QSize(50, 100) << QSize(35, 70);
+        QTest::newRow("a strip") << QSize(1, 20000) << QSize(1, 70);
+        QTest::newRow("a line") << QSize(20000, 1) << QSize(50, 1);
+        QTest::newRow("nothing") << QSize(0, 0) << QSize(50, 1);
+    }
+    void logoDrawnSize() {
+        QFETCH(QSize, image);
+        QFETCH(QSize, drawn);
+        QCOMPARE(LogoImage::scaledSize(image, 50, 70), drawn);
+    }
+
+    // A refused file is not decoded; neither is one that is no image.
+    void logoFilesAreCheckedFirst() {
+        QTemporaryDir dir;
+        const QString good = dir.filePath(QStringLiteral("good.png"));
+        const QString strip = dir.filePath(QStringLiteral("strip.png"));
+        const QString text = dir.filePath(QStringLiteral("text.png"));
+        QVERIFY(QImage(40, 20, QImage::Format_RGB32).save(good));
+        QImage long_(1, 20000, QImage::Format_Mono);
+        long_.fill(0);
+        QVERIFY(long_.save(strip));
+        QFile file(text);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("#EXTM3U\n");
+        file.close();
+        QVERIFY(LogoImage::acceptableFile(good));
+        QCOMPARE(LogoImage::read(good).size(), QSize(40, 20));
+        for (const QString &path : {strip, text, dir.filePath(QStringLiteral("absent.png"))}) {
+            QVERIFY(!LogoImage::acceptableFile(path));
+            QVERIFY(LogoImage::read(path).isNull());
+        }
     }
 
     void channelRowsKeepTheirScaledLogos() {

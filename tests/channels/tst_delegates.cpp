@@ -93,6 +93,9 @@ const QColor trackGrey(200, 200, 200);
 class TestDelegates : public QObject {
     Q_OBJECT
 
+private:
+    QTemporaryDir m_images;
+
 private slots:
     void menuRowMark_data() {
         QTest::addColumn<int>("checkable");
@@ -215,9 +218,12 @@ private slots:
         // A wide one is 50 x 10, centred on the square.
         QTest::newRow("wide") << QSize(100, 20) << QColor(Qt::blue) << QPoint(35, 33)
                               << QPoint(35, 20);
-        // A tall one is 50 x 250 and stands out of the box above and below.
+        // A tall one stands out of the box above and below, but only as far
+        // as the row: it is shrunk to the row's height, 14 x 70, centred.
         QTest::newRow("tall") << QSize(20, 100) << QColor(Qt::green) << QPoint(35, 1)
                               << QPoint(8, 35);
+        QTest::newRow("far too tall")
+            << QSize(10, 1000) << QColor(Qt::green) << QPoint(34, 68) << QPoint(36, 35);
     }
     void channelLogo() {
         QFETCH(QSize, size);
@@ -240,6 +246,16 @@ private slots:
         QTest::newRow("empty") << "";
         QTest::newRow("missing file") << "/nonexistent/logo.png";
         QTest::newRow("not an image") << QFINDTESTDATA("tst_delegates.cpp");
+        // Sizes no logo has are refused before they are decoded.
+        QVERIFY(m_images.isValid());
+        for (const QSize &size : {QSize(1, 20000), QSize(20000, 1), QSize(2100, 2100)}) {
+            const QString path =
+                m_images.filePath(QStringLiteral("%1x%2.png").arg(size.width()).arg(size.height()));
+            QVERIFY(writeImage(path, size, Qt::red));
+            QTest::newRow(
+                qPrintable(QStringLiteral("%1 x %2").arg(size.width()).arg(size.height())))
+                << path;
+        }
     }
     void unreadableLogoShowsTheTvIcon() {
         QFETCH(QString, logo);

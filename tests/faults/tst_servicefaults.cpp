@@ -7,6 +7,7 @@
 #include "FakeService.h"
 #include "PageTestKit.h"
 #include "SelfSignedCertificate.h"
+#include "TestImages.h"
 #include "TestSupport.h"
 
 #include "account/LoginWidget.h"
@@ -335,7 +336,7 @@ void TestServiceFaults::certificateForAnotherHost() {
     answerEverything(service);
     service.setFile(QStringLiteral("/updinfo.php"),
                     R"({"MajorVersion":1,"MinorVersion":0,"Build":0})", "application/json");
-    service.setFile(QStringLiteral("/logo.png"), "PNG bytes", "image/png");
+    service.setFile(QStringLiteral("/logo.png"), imageBytes(4, 4), "image/png");
     // The certificate is trusted as an authority: only its name is wrong.
     setServiceConfig(service.config(certificate.certificateFile()));
 

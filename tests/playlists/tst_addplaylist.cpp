@@ -4,6 +4,7 @@
 #include "DevServiceProcess.h"
 #include "LocalHttpServer.h"
 #include "PageTestKit.h"
+#include "RawHttpServer.h"
 #include "TestSupport.h"
 
 #include "app/AppState.h"
@@ -243,11 +244,11 @@ private slots:
         QTest::newRow("slash") << "News/Sport"
                                << "playlists/News_Sport.m3u";
         QTest::newRow("parent") << ".."
-                                << "playlists/_...m3u";
+                                << "playlists/_.m3u";
         QTest::newRow("climbing out") << "../../escape"
-                                      << "playlists/_.._.._escape.m3u";
+                                      << "playlists/____escape.m3u";
         QTest::newRow("backslash") << "a\\..\\b"
-                                   << "playlists/a_.._b.m3u";
+                                   << "playlists/a___b.m3u";
         QTest::newRow("absolute") << "/tmp/x"
                                   << "playlists/_tmp_x.m3u";
         QTest::newRow("device name") << "CON"
@@ -353,6 +354,47 @@ private slots:
         QCOMPARE(QDir(QStringLiteral("playlists")).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
                  QStringList());
         QCOMPARE(rowTexts(playlists()).size(), 2);
+        expectNothingLeftOver();
+    }
+
+    // A playlist larger than the cap is not kept: the alert says why.
+    void tooLargePlaylistIsRefused() {
+        RawHttpServer server;
+        server.setResponse("HTTP/1.1 200 OK\r\nContent-Length: 1000000000\r\n\r\n#EXTM3U\n");
+        QVERIFY(server.start());
+        appState().offlineMode = true;
+        openAddPage(true, QString());
+        field("lineEdit_directlink")->setText(server.url(QStringLiteral("/big.m3u8")).toString());
+        field("lineEdit_title")->setText(QStringLiteral("Too big"));
+        QTest::mouseClick(done(), Qt::LeftButton);
+
+        QTRY_VERIFY_WITH_TIMEOUT(alertShowing(), 15000);
+        QCOMPARE(alertTitle(), msg("error"));
+        QCOMPARE(alertMessage(), DownloadFileHandler::tooLargeText());
+        QVERIFY(!appState().alertFrame->isBusy());
+        QCOMPARE(OfflinePlaylistStore::list().size(), 0);
+        QCOMPARE(filesUnder(m_work.path()), QStringList());
+        expectNothingLeftOver();
+    }
+
+    // Online, the link's file goes into "playlists" too, but never over a
+    // file a kept playlist names.
+    void onlineLinkNeverReplacesAKeptFile() {
+        QVERIFY(QDir().mkpath(QStringLiteral("playlists")));
+        QVERIFY(write(QStringLiteral("playlists/list.m3u8"), "KEPT"));
+        ScopedSettings::set(QStringLiteral("offline_playlist"), QStringLiteral("list"),
+                            QStringLiteral("playlists/list.m3u8"));
+        openAddPage(true, QString(), true);
+        field("lineEdit_directlink")->setText(m_web.url(QStringLiteral("/list.m3u8")).toString());
+        field("lineEdit_title")->setText(QStringLiteral("Linked beside"));
+        QTest::mouseClick(done(), Qt::LeftButton);
+
+        QTRY_COMPARE_WITH_TIMEOUT(m_window->stack()->currentIndex(), int(MainWindow::PlaylistPage),
+                                  20000);
+        QVERIFY(!alertShowing());
+        QTRY_VERIFY_WITH_TIMEOUT(serviceTitles().contains(QStringLiteral("Linked beside")), 20000);
+        QCOMPARE(contents(QStringLiteral("playlists/list.m3u8")), QByteArray("KEPT"));
+        QCOMPARE(contents(QStringLiteral("playlists/list-1.m3u8")), servedPlaylist);
         expectNothingLeftOver();
     }
 

@@ -1,0 +1,58 @@
+#include "channels/LogoImage.h"
+
+#include <QImageReader>
+
+#include <algorithm>
+
+namespace {
+
+bool headerAcceptable(QImageReader &reader) {
+    // Formats that cannot tell their size without decoding are refused
+    // too: nothing would bound what they allocate.
+    return reader.canRead() && LogoImage::acceptableSize(reader.size());
+}
+
+QImage readChecked(QImageReader &reader) {
+    if (!headerAcceptable(reader))
+        return QImage();
+    const QImage image = reader.read();
+    // What was decoded must match what was announced.
+    return LogoImage::acceptableSize(image.size()) ? image : QImage();
+}
+
+} // namespace
+
+bool LogoImage::acceptableSize(const QSize &size) {
+    if (size.width() < 1 || size.height() < 1 || size.width() > maxSide || size.height() > maxSide)
+        return false;
+    return qint64(size.width()) * size.height() <= maxPixels;
+}
+
+QImage LogoImage::read(QIODevice *device) {
+    QImageReader reader(device);
+    return readChecked(reader);
+}
+
+QImage LogoImage::read(const QString &path) {
+    if (path.isEmpty())
+        return QImage();
+    QImageReader reader(path);
+    return readChecked(reader);
+}
+
+bool LogoImage::acceptableFile(const QString &path) {
+    QImageReader reader(path);
+    return headerAcceptable(reader);
+}
+
+QSize LogoImage::scaledSize(const QSize &imageSize, int side, int maxHeight) {
+    side = std::max(side, 1);
+    maxHeight = std::max(maxHeight, 1);
+    const qint64 width = std::max(imageSize.width(), 1);
+    const qint64 height = std::max(imageSize.height(), 0);
+    const qint64 scaledHeight = side * height / width;
+    if (scaledHeight <= maxHeight)
+        return QSize(side, int(std::max<qint64>(scaledHeight, 1)));
+    const qint64 scaledWidth = maxHeight * width / std::max<qint64>(height, 1);
+    return QSize(int(std::clamp<qint64>(scaledWidth, 1, side)), maxHeight);
+}

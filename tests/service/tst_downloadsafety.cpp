@@ -1,0 +1,323 @@
+// Downloads fed hostile input: names that try to leave their folder or pass
+// for programs, answers that are too large, redirects that lower the
+// safety or never end, and two downloads aiming at one file.
+
+#include "DevServiceProcess.h"
+#include "DownloadRecorder.h"
+#include "RawHttpServer.h"
+#include "TestSupport.h"
+
+#include "app/Messages.h"
+#include "service/DownloadFileHandler.h"
+#include "service/SafeFileName.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+QByteArray readFile(const QString &path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+// What must hold for any name, whatever it was made from.
+QString unsafeness(const QString &name, const QStringList &allowed) {
+    if (name.isEmpty())
+        return QStringLiteral("empty");
+    for (const QChar c : name) {
+        if (QStringLiteral("/\\:*?\"<>|").contains(c) || c.category() == QChar::Other_Control ||
+            c.category() == QChar::Other_Format)
+            return QStringLiteral("character U+%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+    }
+    if (name.contains(QLatin1String("..")))
+        return QStringLiteral("..");
+    if (name.startsWith(QLatin1Char('.')) || name.endsWith(QLatin1Char('.')) ||
+        name.endsWith(QLatin1Char(' ')))
+        return QStringLiteral("dot or blank at an end");
+    if (SafeFileName::isDeviceName(name))
+        return QStringLiteral("device name");
+    const int dot = name.lastIndexOf(QLatin1Char('.'));
+    if (dot >= 0 && !allowed.contains(name.mid(dot + 1), Qt::CaseInsensitive))
+        return QStringLiteral("suffix ") + name.mid(dot + 1);
+    if (name.toUtf8().size() > SafeFileName::maxBytes)
+        return QStringLiteral("too long");
+    return QString();
+}
+
+} // namespace
+
+class TestDownloadSafety : public QObject {
+    Q_OBJECT
+
+private:
+    QScopedPointer<ScopedSettings> m_settings;
+    QScopedPointer<DevServiceProcess> m_service;
+    QScopedPointer<QTemporaryDir> m_dir;
+
+    // Runs one download into the test's folder to its end.
+    QStringList download(const QUrl &url, qint64 maxBytes = 0, const QString &customName = {}) {
+        DownloadFileHandler handler;
+        DownloadRecorder recorder(&handler);
+        handler.url = url;
+        handler.customName = customName;
+        handler.maxBytes = maxBytes;
+        handler.targetDir = QDir(m_dir->path());
+        handler.beginDownload();
+        if (!QTest::qWaitFor([&] { return recorder.ended(); }, 20000))
+            return {QStringLiteral("<no end>")};
+        if (recorder.events.last() == QLatin1String("error"))
+            recorder.events.last() += QLatin1Char(':') + recorder.errorText;
+        return recorder.events;
+    }
+    QString inFolder(const QString &name) const { return m_dir->path() + QLatin1Char('/') + name; }
+
+private slots:
+    void initTestCase() {
+        m_settings.reset(new ScopedSettings);
+        m_service.reset(new DevServiceProcess);
+        QVERIFY2(m_service->start(), qPrintable(m_service->errorString()));
+    }
+    void cleanupTestCase() {
+        m_service.reset();
+        m_settings.reset();
+    }
+    void init() { m_dir.reset(new QTemporaryDir); }
+
+    // Names as a Windows machine would read them, checked on any platform.
+    void namesFromOutside_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("expected"); // empty: only the rules are checked
+        QTest::newRow("plain") << "logo.png"
+                               << "logo.png";
+        QTest::newRow("blank and Cyrillic") << "Мой логотип.PNG"
+                                            << "Мой логотип.PNG";
+        QTest::newRow("climbing with backslashes") << "..\\..\\Updater.exe"
+                                                   << "";
+        QTest::newRow("drive") << "C:\\Windows\\System32\\evil.png"
+                               << "";
+        QTest::newRow("program") << "Updater.exe"
+                                 << "Updater_exe";
+        QTest::newRow("program behind an image") << "logo.png.exe"
+                                                 << "logo_png_exe";
+        QTest::newRow("trailing dot") << "Updater.exe."
+                                      << "Updater_exe";
+        QTest::newRow("stream") << "x.png::$DATA"
+                                << "";
+        QTest::newRow("device") << "CON"
+                                << "_CON";
+        QTest::newRow("device with a suffix") << "nul.png"
+                                              << "_nul.png";
+        QTest::newRow("device, blank before the dot") << "COM1 .png"
+                                                      << "_COM1.png";
+        QTest::newRow("device, superscript digit") << "lpt\u00B9.m3u"
+                                                   << "_lpt\u00B9.m3u";
+        QTest::newRow("dots only") << ".."
+                                   << "_";
+        QTest::newRow("empty") << ""
+                               << "_";
+        QTest::newRow("controls") << "a\tb\nc\u0001.png"
+                                  << "a_b_c_.png";
+        QTest::newRow("right-to-left override") << "logo\u202Egnp.exe"
+                                                << "";
+        QTest::newRow("long, four-byte characters")
+            << QString::fromUtf8("\xF0\x9F\x93\xBA").repeated(100) + QStringLiteral(".m3u") << "";
+        QTest::newRow("lone surrogate")
+            << QString(QChar(0xD800)) + QStringLiteral("x.png") << "_x.png";
+    }
+    void namesFromOutside() {
+        QFETCH(QString, name);
+        QFETCH(QString, expected);
+        const QStringList allowed =
+            SafeFileName::imageSuffixes() + SafeFileName::playlistSuffixes();
+        const QString safe = SafeFileName::make(name, allowed);
+        QVERIFY2(unsafeness(safe, allowed).isEmpty(),
+                 qPrintable(safe + QStringLiteral(": ") + unsafeness(safe, allowed)));
+        if (!expected.isEmpty())
+            QCOMPARE(safe, expected);
+        // A name made safe stays as it is.
+        QCOMPARE(SafeFileName::make(safe, allowed), safe);
+        if (name.endsWith(QLatin1String(".png")) && !name.contains(QLatin1Char(':')))
+            QVERIFY(safe.endsWith(QLatin1String(".png")));
+        // Cut names keep whole characters.
+        QCOMPARE(QString::fromUtf8(safe.toUtf8()), safe);
+    }
+
+    // The file lands in the folder, whatever the address's last segment
+    // decodes to.
+    void encodedSeparatorsStayInTheFolder_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("customName");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("logo") << "/img/..%5C..%5CUpdater.exe"
+                              << "42"
+                              << "42____Updater_exe";
+        QTest::newRow("playlist") << "/lists/..%5C..%5Clist.m3u" << QString() << "_._._list.m3u";
+        // Decoded, the slashes end the path: only the last part names the file.
+        QTest::newRow("slash") << "/lists/a%2F..%2F..%2Fb.m3u8" << QString() << "b.m3u8";
+    }
+    void encodedSeparatorsStayInTheFolder() {
+        QFETCH(QString, path);
+        QFETCH(QString, customName);
+        QFETCH(QString, stored);
+        RawHttpServer server;
+        server.setResponse(RawHttpServer::response("200 OK", "#EXTM3U\n", "text/plain"));
+        QVERIFY(server.start());
+        QUrl url = server.url();
+        url.setPath(path, QUrl::StrictMode);
+        const QString reported = customName.isEmpty()
+                                     ? inFolder(stored)
+                                     : inFolder(stored) + QLatin1Char('|') + customName;
+        QCOMPARE(download(url, 0, customName),
+                 (QStringList{"started", QStringLiteral("finished:") + reported}));
+        QCOMPARE(entriesOf(m_dir->path()), QStringList{stored});
+    }
+
+    // Announced or not, a transfer above the cap is stopped and leaves
+    // nothing; one of exactly the cap is kept.
+    void sizeCap_data() {
+        QTest::addColumn<QByteArray>("response");
+        QTest::addColumn<bool>("kept");
+        const QByteArray body(100, 'x');
+        QTest::newRow("announced, too large")
+            << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 1000000000\r\n\r\n") + body << false;
+        QTest::newRow("not announced, too large")
+            << QByteArray("HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n") + body + "y" << false;
+        QTest::newRow("exactly the cap")
+            << QByteArray("HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n") + body << true;
+    }
+    void sizeCap() {
+        QFETCH(QByteArray, response);
+        QFETCH(bool, kept);
+        RawHttpServer server;
+        server.setResponse(response);
+        QVERIFY(server.start());
+        const QStringList events = download(server.url(QStringLiteral("/list.m3u")), 100);
+        if (kept) {
+            QCOMPARE(events, (QStringList{"started", "finished:" + inFolder("list.m3u")}));
+            QCOMPARE(readFile(inFolder("list.m3u")), QByteArray(100, 'x'));
+            return;
+        }
+        QCOMPARE(events, (QStringList{"started", "error:" + DownloadFileHandler::tooLargeText()}));
+        QCOMPARE(entriesOf(m_dir->path()), QStringList());
+    }
+
+    // Only redirects that keep the address as safe are followed, for a few
+    // hops; anything else is a failed download, however it answers.
+    void redirects_data() {
+        QTest::addColumn<QString>("target"); // on the service's web host
+        QTest::addColumn<QString>("outcome");
+        const QString media = m_service->mediaUrl().toString(QUrl::RemovePath);
+        QTest::newRow("HTTPS to HTTPS") << "/redirect?to=/playlists/1.m3u"
+                                        << "finished";
+        QTest::newRow("as many hops as allowed")
+            << QStringLiteral("/redirect?hops=%1&to=/playlists/1.m3u")
+                   .arg(DownloadFileHandler::maxRedirects)
+            << "finished";
+        QTest::newRow("one hop too many") << QStringLiteral("/redirect?hops=%1&to=/playlists/1.m3u")
+                                                 .arg(DownloadFileHandler::maxRedirects + 1)
+                                          << "error";
+        QTest::newRow("HTTPS to HTTP")
+            << QStringLiteral("/redirect?to=") +
+                   QString::fromLatin1(QUrl::toPercentEncoding(media + "/list.m3u"))
+            << "error";
+    }
+    void redirects() {
+        QFETCH(QString, target);
+        QFETCH(QString, outcome);
+        const QUrl url(m_service->webUrl().toString(QUrl::RemovePath) + target);
+        QVERIFY(url.isValid());
+        const QStringList events = download(url);
+        QCOMPARE(events.size(), 2);
+        QCOMPARE(events.last().section(QLatin1Char(':'), 0, 0), outcome);
+        if (outcome == QLatin1String("finished")) {
+            QCOMPARE(entriesOf(m_dir->path()), QStringList{"redirect"});
+            QVERIFY(readFile(inFolder("redirect")).startsWith("#EXTM3U"));
+        } else {
+            QCOMPARE(entriesOf(m_dir->path()), QStringList());
+        }
+    }
+
+    void answersThatAreNoFile_data() {
+        QTest::addColumn<QByteArray>("response");
+        QTest::addColumn<QString>("address");
+        QTest::newRow("redirect without a place")
+            << RawHttpServer::response("302 Found", "#EXTM3U\n", "text/plain") << "";
+        QTest::newRow("multiple choices")
+            << QByteArray("HTTP/1.1 300 Multiple Choices\r\nLocation: /other.m3u\r\n"
+                          "Content-Length: 8\r\nConnection: close\r\n\r\n#EXTM3U\n")
+            << "";
+        QTest::newRow("a file on this computer") << QByteArray() << "file:///etc/hostname";
+        QTest::newRow("no scheme") << QByteArray() << "tv.example/list.m3u";
+    }
+    void answersThatAreNoFile() {
+        QFETCH(QByteArray, response);
+        QFETCH(QString, address);
+        RawHttpServer server;
+        server.setResponse(response);
+        QVERIFY(server.start());
+        const QUrl url = address.isEmpty() ? server.url(QStringLiteral("/list.m3u"))
+                                           : QUrl(address, QUrl::TolerantMode);
+        const QStringList events = download(url);
+        QVERIFY2(events.last().startsWith(QLatin1String("error:")), qPrintable(events.join(',')));
+        QCOMPARE(entriesOf(m_dir->path()), QStringList());
+    }
+
+    // While one download writes a file, another one into it is refused;
+    // one that may not replace what is there takes a name of its own.
+    void oneFileOneDownload() {
+        RawHttpServer silent;
+        QVERIFY(silent.start());
+        const QUrl url = silent.url(QStringLiteral("/img/logo.png"));
+        DownloadFileHandler first;
+        DownloadRecorder firstEvents(&first);
+        first.url = url;
+        first.customName = QStringLiteral("7");
+        first.targetDir = QDir(m_dir->path());
+        first.beginDownload();
+        QCOMPARE(firstEvents.events, QStringList{"started"});
+
+        DownloadFileHandler second;
+        DownloadRecorder secondEvents(&second);
+        second.url = url;
+        second.customName = QStringLiteral("7");
+        second.targetDir = QDir(m_dir->path() + QStringLiteral("/"));
+        second.beginDownload();
+        QCOMPARE(secondEvents.events, QStringList{"opening error"});
+        QCOMPARE(secondEvents.errorText, DownloadFileHandler::busyText());
+
+        // Not replacing: the running one's name is taken, so is the file's.
+        QFile kept(inFolder("7-1.png"));
+        QVERIFY(kept.open(QIODevice::WriteOnly));
+        kept.write("KEPT");
+        kept.close();
+        RawHttpServer server;
+        server.setResponse(RawHttpServer::response("200 OK", "new", "image/png"));
+        QVERIFY(server.start());
+        DownloadFileHandler third;
+        DownloadRecorder thirdEvents(&third);
+        third.url = server.url(QStringLiteral("/img/logo.png"));
+        third.customName = QStringLiteral("7");
+        third.replaceExisting = false;
+        third.targetDir = QDir(m_dir->path());
+        third.beginDownload();
+        QTRY_VERIFY(thirdEvents.ended());
+        QCOMPARE(thirdEvents.events.last(), "finished:" + inFolder("7-2.png") + "|7");
+        QCOMPARE(readFile(inFolder("7-1.png")), QByteArray("KEPT"));
+
+        // The refused one took nothing from the running one, which still
+        // ends cleanly.
+        first.cancelDownload();
+        QTRY_VERIFY(firstEvents.events.contains(QStringLiteral("error")));
+        QCOMPARE(entriesOf(m_dir->path()), (QStringList{"7-1.png", "7-2.png"}));
+        // Free again: the name can be written.
+        second.url = server.url(QStringLiteral("/img/logo.png"));
+        second.beginDownload();
+        QTRY_VERIFY(secondEvents.ended());
+        QCOMPARE(secondEvents.events.last(), "finished:" + inFolder("7.png") + "|7");
+    }
+};
+
+QTEST_MAIN(TestDownloadSafety)
+#include "tst_downloadsafety.moc"
