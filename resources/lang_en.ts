@@ -355,5 +355,13 @@
         <source>unknowerror</source>
         <translation>Unknown error please try again.</translation>
     </message>
+    <message>
+        <source>alertnopicture</source>
+        <translation>The channel shows no picture. Click here to try again.</translation>
+    </message>
+    <message>
+        <source>alertengine</source>
+        <translation>The video engine could not start.</translation>
+    </message>
 </context>
 </TS>

@@ -355,5 +355,13 @@
         <source>unknowerror</source>
         <translation>Неизвестная ошибка, пожалуйста, попробуйте еще раз.</translation>
     </message>
+    <message>
+        <source>alertnopicture</source>
+        <translation>Канал не показывает изображение. Нажмите здесь, чтобы попробовать снова.</translation>
+    </message>
+    <message>
+        <source>alertengine</source>
+        <translation>Не удалось запустить видеодвижок.</translation>
+    </message>
 </context>
 </TS>
