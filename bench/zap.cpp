@@ -108,7 +108,11 @@ public:
     // URL exists (earlier channels' pictures do not).
     void arm(const QString &url, bool inputFirst = false) {
         QMutexLocker lock(&m_mutex);
-        m_names = QStringList{url, QUrl(url).fileName()};
+        const QUrl parsed(url);
+        m_names = QStringList{url, parsed.fileName()};
+        // An address with a query is named with it.
+        if (parsed.hasQuery())
+            m_names << parsed.fileName() + QLatin1Char('?') + parsed.query();
         m_playingInput.clear();
         m_inputFirst = inputFirst;
     }
