@@ -13,6 +13,13 @@
 //   motion           the picture on screen first changes and keeps changing
 // The same definitions hold for both players. Run it through zap.sh, which
 // provides an X server both players may use.
+//
+// Rapid zapping: ten switches between live channels, 100 ms apart. Taken
+// are the time from the last switch to the last channel's first picture
+// (the first picture decoded after the engine created the input for that
+// channel's address), and, for our player, the longest stall of the GUI
+// thread from the first switch to that picture (a 1 ms timer's longest gap).
+// The stock player takes the same ten addresses through "add".
 
 #include "StreamServer.h"
 #include "TestClips.h"
@@ -32,6 +39,7 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QThread>
+#include <QTimer>
 #include <QUrl>
 #include <QWindow>
 
@@ -96,10 +104,17 @@ public:
     explicit LogWatch(Moments &moments)
         : m_moments(moments) {}
 
-    void arm(const QString &url) {
+    // With inputFirst, a first picture counts only once the input for the
+    // URL exists (earlier channels' pictures do not).
+    void arm(const QString &url, bool inputFirst = false) {
         QMutexLocker lock(&m_mutex);
-        m_names = QStringList{url, QUrl(url).fileName()};
+        const QUrl parsed(url);
+        m_names = QStringList{url, parsed.fileName()};
+        // An address with a query is named with it.
+        if (parsed.hasQuery())
+            m_names << parsed.fileName() + QLatin1Char('?') + parsed.query();
         m_playingInput.clear();
+        m_inputFirst = inputFirst;
     }
 
     void line(const QByteArray &object, const QByteArray &text, qint64 at) {
@@ -115,7 +130,7 @@ public:
             if (!m_moments.bufferingDone)
                 m_moments.bufferingDone = at;
         } else if (text == "Received first picture") {
-            if (!m_moments.firstPicture)
+            if (!m_moments.firstPicture && (!m_inputFirst || !m_playingInput.isEmpty()))
                 m_moments.firstPicture = at;
         }
     }
@@ -125,6 +140,7 @@ private:
     QMutex m_mutex;
     QStringList m_names;
     QByteArray m_playingInput;
+    bool m_inputFirst = false;
 };
 
 void engineLog(void *data, int, const libvlc_log_t *context, const char *format, va_list args) {
@@ -238,6 +254,43 @@ struct Sample {
     double firstPicture, bufferingDone, onScreen, motion;
 };
 
+struct RapidSample {
+    double lastPicture = -1;  // from the last switch to that channel's first picture
+    double longestStall = -1; // ours only
+};
+
+constexpr int rapidSwitches = 10;
+constexpr int rapidGapMs = 100;
+
+// Longest gap between two ticks of a 1 ms timer on the GUI thread.
+class StallWatch {
+public:
+    StallWatch() {
+        m_timer.setTimerType(Qt::PreciseTimer);
+        m_timer.setInterval(1);
+        QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this] {
+            const qint64 now = nowNs();
+            if (m_last)
+                m_longest = qMax(m_longest, now - m_last);
+            m_last = now;
+        });
+    }
+    void start() {
+        m_last = 0;
+        m_longest = 0;
+        m_timer.start();
+    }
+    double stop() {
+        m_timer.stop();
+        return double(m_longest) / 1e6;
+    }
+
+private:
+    QTimer m_timer;
+    qint64 m_last = 0;
+    qint64 m_longest = 0;
+};
+
 bool waitFor(const std::function<bool()> &done, int timeoutMs) {
     QElapsedTimer clock;
     clock.start();
@@ -285,6 +338,22 @@ public:
     }
 
     bool stock(const QString &url, const QString &caching, Sample &sample) {
+        return stockRun(caching, [&](QProcess &vlc) {
+            m_moments.reset();
+            m_log.arm(url);
+            m_moments.start = nowNs();
+            vlc.write("add " + url.toUtf8() + "\n");
+            const bool done = waitFor([this] { return m_moments.complete(); }, runTimeoutMs);
+            sample = {m_moments.ms(m_moments.firstPicture), m_moments.ms(m_moments.bufferingDone),
+                      m_moments.ms(m_moments.onScreen), m_moments.ms(m_moments.motion)};
+            m_moments.start = 0;
+            return done;
+        });
+    }
+
+    // Starts the stock player with its remote control, runs `body` once it
+    // reads commands, and quits it.
+    bool stockRun(const QString &caching, const std::function<bool(QProcess &)> &body) {
         QProcess vlc;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("MESA_SHADER_CACHE_DIR"), m_stockShaderCache);
@@ -340,14 +409,7 @@ public:
         settle();
         QCoreApplication::processEvents();
 
-        m_moments.reset();
-        m_log.arm(url);
-        m_moments.start = nowNs();
-        vlc.write("add " + url.toUtf8() + "\n");
-        const bool done = waitFor([this] { return m_moments.complete(); }, runTimeoutMs);
-        sample = {m_moments.ms(m_moments.firstPicture), m_moments.ms(m_moments.bufferingDone),
-                  m_moments.ms(m_moments.onScreen), m_moments.ms(m_moments.motion)};
-        m_moments.start = 0;
+        const bool done = body(vlc);
 
         vlc.write("quit\n");
         if (!vlc.waitForFinished(5000)) {
@@ -358,6 +420,60 @@ public:
         }
         waitFor([this] { return m_screen.dark(); }, 3000);
         return done;
+    }
+
+    bool oursRapid(const QStringList &urls, const QString &caching, RapidSample &sample) {
+        appState().cacheSize = caching == QLatin1String("5000") ? QString() : caching;
+        auto *player = new PlayerWidget;
+        player->setGeometry(0, 0, videoWidth, videoHeight);
+        player->show();
+        waitFor([player] { return player->windowHandle() && player->windowHandle()->isExposed(); },
+                5000);
+        libvlc_log_set(player->engine()->core(), &engineLog, &m_log);
+        settle();
+        QCoreApplication::processEvents();
+
+        StallWatch stalls;
+        stalls.start();
+        m_moments.reset();
+        for (int i = 0; i < urls.size(); ++i) {
+            if (i + 1 == urls.size()) {
+                m_log.arm(urls.at(i), true);
+                m_moments.start = nowNs();
+            }
+            player->playUrl(urls.at(i));
+            if (i + 1 < urls.size())
+                waitFor([] { return false; }, rapidGapMs);
+        }
+        const bool done = waitFor([this] { return m_moments.firstPicture != 0; }, runTimeoutMs);
+        sample.longestStall = stalls.stop();
+        sample.lastPicture = m_moments.ms(m_moments.firstPicture);
+        m_moments.start = 0;
+
+        player->stopPlayback();
+        libvlc_log_unset(player->engine()->core());
+        delete player;
+        waitFor([this] { return m_screen.dark(); }, 3000);
+        return done;
+    }
+
+    bool stockRapid(const QStringList &urls, const QString &caching, RapidSample &sample) {
+        return stockRun(caching, [&](QProcess &vlc) {
+            m_moments.reset();
+            for (int i = 0; i < urls.size(); ++i) {
+                if (i + 1 == urls.size()) {
+                    m_log.arm(urls.at(i), true);
+                    m_moments.start = nowNs();
+                }
+                vlc.write("add " + urls.at(i).toUtf8() + "\n");
+                if (i + 1 < urls.size())
+                    waitFor([] { return false; }, rapidGapMs);
+            }
+            const bool done = waitFor([this] { return m_moments.firstPicture != 0; }, runTimeoutMs);
+            sample.lastPicture = m_moments.ms(m_moments.firstPicture);
+            m_moments.start = 0;
+            return done;
+        });
     }
 
     void setStockShaderCache(const QString &path) { m_stockShaderCache = path; }
@@ -506,7 +622,9 @@ int main(int argc, char **argv) {
             origin = QStringLiteral("local service (vantero-devservice) at ") + base;
         }
     }
+    QString liveBase; // a live channel's address; "?z=..." makes distinct ones
     if (!base.isEmpty()) {
+        liveBase = base + QStringLiteral("/live/news.ts");
         sources = {{QStringLiteral("MPEG-TS file"), base + QStringLiteral("/media/news.ts")},
                    {QStringLiteral("HLS"), base + QStringLiteral("/hls/news/index.m3u8")},
                    {QStringLiteral("live-rate MPEG-TS"), base + QStringLiteral("/live/news.ts")}};
@@ -524,6 +642,7 @@ int main(int argc, char **argv) {
         if (!ownServer->start())
             return 2;
         origin = QStringLiteral("own HTTP server (no local service found)");
+        liveBase = ownServer->url(QStringLiteral("live.ts"));
         sources = {
             {QStringLiteral("MPEG-TS file"), ownServer->url(QStringLiteral("news.ts"))},
             {QStringLiteral("HLS"), ownServer->url(QStringLiteral("hls/index.m3u8"))},
@@ -581,6 +700,44 @@ int main(int argc, char **argv) {
         }
     }
 
+    struct RapidRow {
+        QString caching;
+        QVector<RapidSample> ours, stock;
+    };
+    QVector<RapidRow> rapidRows;
+    const bool rapid = !parser.isSet(QStringLiteral("only")) ||
+                       QStringLiteral("rapid zap")
+                           .contains(parser.value(QStringLiteral("only")), Qt::CaseInsensitive);
+    for (const QString &caching : rapid ? cachings : QStringList()) {
+        RapidRow row{caching, {}, {}};
+        for (int run = 0; run < runs; ++run) {
+            for (int turn = 0; turn < 2; ++turn) {
+                const bool oursNow = (run + turn) % 2 == 0;
+                QStringList urls;
+                for (int i = 0; i < rapidSwitches; ++i)
+                    urls << liveBase + QStringLiteral("?z=%1-%2-%3-%4")
+                                           .arg(caching)
+                                           .arg(run)
+                                           .arg(oursNow ? QStringLiteral("o") : QStringLiteral("s"))
+                                           .arg(i);
+                RapidSample sample;
+                const bool ok = oursNow ? bench.oursRapid(urls, caching, sample)
+                                        : bench.stockRapid(urls, caching, sample);
+                (oursNow ? row.ours : row.stock) << sample;
+                out() << QStringLiteral("  rapid zap, %1 ms, run %2, %3: last channel's picture "
+                                        "%4, longest GUI stall %5%6\n")
+                             .arg(caching)
+                             .arg(run + 1)
+                             .arg(oursNow ? QStringLiteral("ours") : QStringLiteral("cvlc"))
+                             .arg(sample.lastPicture, 0, 'f', 0)
+                             .arg(sample.longestStall, 0, 'f', 1)
+                             .arg(ok ? QString() : QStringLiteral(" (incomplete)"));
+                out().flush();
+            }
+        }
+        rapidRows << row;
+    }
+
     out() << "\nload average after: " << loadAverage() << "\n\n";
     out() << "| source | caching | moment | ours (ms) | cvlc (ms) | ratio |\n";
     out() << "|---|---|---|---|---|---|\n";
@@ -608,6 +765,31 @@ int main(int argc, char **argv) {
                          .arg(a > 0 && b > 0 ? QString::number(a / b, 'f', 2)
                                              : QStringLiteral("n/a"));
         }
+    }
+    for (const RapidRow &row : rapidRows) {
+        QVector<double> ours, stock, stalls;
+        double worstStall = -1;
+        for (const RapidSample &s : row.ours) {
+            ours << s.lastPicture;
+            stalls << s.longestStall;
+            worstStall = qMax(worstStall, s.longestStall);
+        }
+        for (const RapidSample &s : row.stock)
+            stock << s.lastPicture;
+        const double a = median(ours);
+        const double b = median(stock);
+        const QString source =
+            QStringLiteral("rapid zap, %1 live channels in 1 s").arg(rapidSwitches);
+        out() << QStringLiteral("| %1 | %2 | last channel's first picture | %3 | %4 | %5 |\n")
+                     .arg(source, row.caching)
+                     .arg(a, 0, 'f', 0)
+                     .arg(b, 0, 'f', 0)
+                     .arg(a > 0 && b > 0 ? QString::number(a / b, 'f', 2) : QStringLiteral("n/a"));
+        out() << QStringLiteral("| %1 | %2 | longest GUI stall (median / worst) | %3 / %4 | - | "
+                                "n/a |\n")
+                     .arg(source, row.caching)
+                     .arg(median(stalls), 0, 'f', 1)
+                     .arg(worstStall, 0, 'f', 1);
     }
     out().flush();
     return 0;

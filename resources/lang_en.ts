@@ -407,5 +407,13 @@
         <source>updatermissing</source>
         <translation>A new version of Vantero is available, but the updater is missing. Please download and install the new version.</translation>
     </message>
+    <message>
+        <source>alertnopicture</source>
+        <translation>The channel shows no picture. Click here to try again.</translation>
+    </message>
+    <message>
+        <source>alertengine</source>
+        <translation>The video engine could not start.</translation>
+    </message>
 </context>
 </TS>

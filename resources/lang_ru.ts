@@ -407,5 +407,13 @@
         <source>updatermissing</source>
         <translation>Доступна новая версия Vantero, но программа обновления не найдена. Скачайте и установите новую версию.</translation>
     </message>
+    <message>
+        <source>alertnopicture</source>
+        <translation>Канал не показывает изображение. Нажмите здесь, чтобы попробовать снова.</translation>
+    </message>
+    <message>
+        <source>alertengine</source>
+        <translation>Не удалось запустить видеодвижок.</translation>
+    </message>
 </context>
 </TS>

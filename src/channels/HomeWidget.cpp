@@ -600,6 +600,8 @@ void HomeWidget::EpgDone(int &id, const QJsonValue &result, XmlUrl &xmlUrl) {
     record.insert(epgKey, result);
     channels.replace(position, record);
     m_schedules[position] = std::make_unique<EpgSchedule>(result);
+    if (m_player)
+        m_player->updateChannel(record);
 }
 
 void HomeWidget::ImageDone(int &id, QString &path) {
@@ -610,6 +612,8 @@ void HomeWidget::ImageDone(int &id, QString &path) {
     record.insert(pictKey, path);
     channels.replace(position, record);
     m_channelDelegate->forgetLogo(path);
+    if (m_player)
+        m_player->updateChannel(record);
 }
 
 void HomeWidget::LoadGroupDone(const QJsonValue &result) {

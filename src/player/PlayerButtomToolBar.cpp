@@ -9,6 +9,7 @@
 
 #include <QPainter>
 #include <QSettings>
+#include <QSlider>
 #include <QStyleOption>
 
 namespace {
@@ -68,6 +69,9 @@ PlayerButtomToolBar::PlayerButtomToolBar(QWidget *parent)
     if (target)
         target->setVolume(volume);
     ui->label_speed->hide();
+    // Dragging reports every step through sliderMoved; the wheel, a click on
+    // the groove and the keys move the value without it.
+    connect(ui->volume_slide, &QSlider::valueChanged, this, &PlayerButtomToolBar::applyVolume);
 }
 
 PlayerButtomToolBar::~PlayerButtomToolBar() = default;
@@ -104,9 +108,13 @@ void PlayerButtomToolBar::on_filscren_button_clicked() {
 }
 
 void PlayerButtomToolBar::on_volume_slide_sliderMoved(int position) {
+    applyVolume(position);
+}
+
+void PlayerButtomToolBar::applyVolume(int volume) {
     if (PlayerWidget *target = player())
-        target->setVolume(position);
-    storeInfo(SettingsKeys::volume, position);
+        target->setVolume(volume);
+    storeInfo(SettingsKeys::volume, volume);
 }
 
 void PlayerButtomToolBar::on_volume_button_clicked() {
@@ -128,8 +136,12 @@ void PlayerButtomToolBar::on_play_button_clicked() {
     if (!target)
         return;
     if (target->isPlaying()) {
-        showPlayIcon();
-        target->pausePlayback();
+        // The play icon comes when the engine reports the pause; a stream
+        // that cannot pause goes on playing and keeps the pause icon.
+        if (target->canPause())
+            target->pausePlayback();
+        else
+            showPauseIcon();
     } else {
         showPauseIcon();
         target->resume();

@@ -38,6 +38,7 @@ protected:
 
 private:
     void showMuteIcon(bool mute);
+    void applyVolume(int volume);
     static PlayerWidget *player();
 
     const QScopedPointer<Ui::PlayerButtomToolBar> ui;

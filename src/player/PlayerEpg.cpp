@@ -43,11 +43,20 @@ void PlayerEpg::setChannel(const QJsonObject &channel) {
     update();
 }
 
+void PlayerEpg::setSource(std::function<QJsonObject()> source) {
+    m_source = std::move(source);
+}
+
 void PlayerEpg::timerEvent(QTimerEvent *event) {
     if (event->timerId() != refreshTimerId)
         return;
-    // The programme changes and its time runs on while the channel plays.
-    setChannel(QJsonObject(channel));
+    refresh();
+}
+
+void PlayerEpg::refresh() {
+    // The programme changes and its time runs on while the channel plays;
+    // programme data or a logo may also have come in since.
+    setChannel(m_source ? m_source() : QJsonObject(channel));
 }
 
 void PlayerEpg::paintEvent(QPaintEvent *) {

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QWidget>
 
+#include <functional>
+
 namespace Ui {
 class PlayerEpg;
 }
@@ -22,6 +24,12 @@ public:
     ~PlayerEpg() override;
 
     void setChannel(const QJsonObject &channel);
+    // Where the minute refresh reads the channel from; without one it uses
+    // the copy last handed over.
+    void setSource(std::function<QJsonObject()> source);
+    // What the minute refresh does: the channel read again, the programme
+    // worked out again for the time now.
+    void refresh();
 
     // The channel record last handed over.
     QJsonObject channel;
@@ -37,4 +45,5 @@ private:
     QString duration; // "HH:MM:SS", or "00:00" when nothing runs now
     QString logoPath;
     int refreshTimerId = 0;
+    std::function<QJsonObject()> m_source;
 };

@@ -1,6 +1,7 @@
 #include "player/PlayerWidget.h"
 
 #include "app/AppState.h"
+#include "app/Messages.h"
 #include "channels/HomeWidget.h"
 #include "epg/EpgWidget.h"
 #include "player/PlayerButtomToolBar.h"
@@ -15,7 +16,10 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QShortcut>
 #include <QStyleOption>
+
+#include <limits>
 
 namespace {
 constexpr int overlayTimeout = 5000;
@@ -24,6 +28,11 @@ constexpr int longestReopenDelay = 30000;
 // A stream that kept playing this long counts as healthy: when it drops, the
 // next reopen comes after the shortest delay again.
 constexpr int steadyPlayTime = 10000;
+// A stream gets at least this long to show something, however small the
+// cache; a larger cache gets twice its size.
+constexpr int shortestOpenTimeout = 15000;
+constexpr int defaultCacheSize = 5000;
+int openTimeoutOverride = 0;
 
 const QString blackStyle = QStringLiteral("background-color: rgb(0, 0, 0);");
 } // namespace
@@ -34,15 +43,20 @@ PlayerWidget::PlayerWidget(QWidget *parent)
     setStyleSheet(blackStyle);
     m_reopenTimer.setSingleShot(true);
     connect(&m_reopenTimer, &QTimer::timeout, this, &PlayerWidget::openStream);
+    m_openTimer.setSingleShot(true);
+    connect(&m_openTimer, &QTimer::timeout, this, &PlayerWidget::openTimedOut);
+    // Escape leaves full screen whatever is showing; outside full screen
+    // the key stays with the page.
+    m_escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    m_escape->setContext(Qt::WindowShortcut);
+    m_escape->setEnabled(false);
+    connect(m_escape, &QShortcut::activated, this, &PlayerWidget::leaveFullScreen);
     createEngine();
     overlayTimerId = startTimer(overlayTimeout, Qt::CoarseTimer);
 }
 
 PlayerWidget::~PlayerWidget() {
-    if (m_player) {
-        m_player->pause();
-        m_player->stop();
-    }
+    // The media player stops what plays when it goes.
     destroyEngine();
 }
 
@@ -53,6 +67,24 @@ QStringList PlayerWidget::engineArguments() {
             QStringLiteral("--no-video-title-show")};
 }
 
+QString PlayerWidget::cachingOption() {
+    const QString cacheSize = appState().cacheSize;
+    return QStringLiteral(":network-caching=") +
+           (cacheSize.isEmpty() ? QString::number(defaultCacheSize) : cacheSize);
+}
+
+int PlayerWidget::openTimeoutFor(const QString &cacheSize) {
+    const int caching = cacheSize.isEmpty() ? defaultCacheSize : cacheSize.toInt();
+    // Twice the cache without overflowing; a text that is no number counts
+    // as no cache at all.
+    const qint64 twice = 2 * qint64(qMax(0, caching));
+    return int(qBound<qint64>(shortestOpenTimeout, twice, std::numeric_limits<int>::max()));
+}
+
+void PlayerWidget::setOpenTimeoutOverride(int milliseconds) {
+    openTimeoutOverride = qMax(0, milliseconds);
+}
+
 void PlayerWidget::createEngine() {
     m_instance = new VlcInstance(engineArguments(), this);
     m_player = new VlcMediaPlayer(m_instance);
@@ -60,6 +92,8 @@ void PlayerWidget::createEngine() {
     connect(m_player, &VlcMediaPlayer::buffering, this, &PlayerWidget::vlc_buffering);
     connect(m_player, &VlcMediaPlayer::opening, this, &PlayerWidget::vlc_opening);
     connect(m_player, &VlcMediaPlayer::playing, this, &PlayerWidget::vlc_playing);
+    connect(m_player, &VlcMediaPlayer::paused, this, &PlayerWidget::vlc_paused);
+    connect(m_player, &VlcMediaPlayer::openFailed, this, &PlayerWidget::engineFailed);
     connect(m_player, &VlcMediaPlayer::error, this, &PlayerWidget::vlc_error);
     connect(m_player, &VlcMediaPlayer::stateChanged, this, &PlayerWidget::vlc_stateChanged);
     connect(m_player, &VlcMediaPlayer::positionChanged, this, &PlayerWidget::vlc_positionChanged);
@@ -75,9 +109,15 @@ void PlayerWidget::createEngine() {
 
     m_busy = new AlertFrame(this);
     m_busy->hide();
+    // The busy layer lies over the picture but must not stand between the
+    // user and the player: what it is given goes to the player.
+    m_busy->installEventFilter(this);
     // The programme overlay shows from creation, until the first click or
-    // the overlay timer hides it.
-    m_programme = new PlayerEpg(this);
+    // the overlay timer hides it. Its minute refresh reads the channel as
+    // it is now, with programme data and a logo that came in later.
+    auto *programme = new PlayerEpg(this);
+    programme->setSource([this] { return channel; });
+    m_programme = programme;
     setOverlayShown(true);
     if (m_video->isEmbedded()) {
         // The engine paints into a window of its own; anything meant to lie
@@ -98,6 +138,7 @@ void PlayerWidget::createEngine() {
 
 void PlayerWidget::destroyEngine() {
     m_reopenTimer.stop();
+    m_openTimer.stop();
     delete m_programme.data();
     delete m_busy;
     m_busy = nullptr;
@@ -113,7 +154,7 @@ void PlayerWidget::destroyEngine() {
 void PlayerWidget::playUrl(const QString &url) {
     m_busy->setStyleSheet(QStringLiteral("background-color: black;"));
     m_busy->setGeometry(0, 0, width(), height());
-    m_busy->showBusy(this);
+    showBusyLayer();
     this->url = url;
     m_reopenDelay = firstReopenDelay;
     openStream();
@@ -125,35 +166,51 @@ void PlayerWidget::playUrl(const QString &url) {
 void PlayerWidget::openStream() {
     openInProgress = true;
     m_stopRequested = false;
+    m_retryOffered = false;
     m_reopenTimer.stop();
+    m_openTimer.stop();
     m_playingSince.invalidate();
-    m_player->pause();
-    m_player->stop();
     url = url.trimmed();
     if (url.isEmpty()) {
         // Nothing to open (a channel without an address, or the play button
         // before any channel): no spinner left up, nothing to reopen.
+        m_player->stop();
         openInProgress = false;
         m_stopRequested = true;
-        m_busy->hideBusy();
+        hideBusyLayer();
         if (PlayerButtomToolBar *bar = bottomBar())
             bar->showPlayIcon();
         return;
     }
-    // The player keeps its own reference to the media it plays.
+    if (!m_instance->isValid() || !m_player->isValid()) {
+        engineFailed();
+        return;
+    }
+    // Opening replaces what plays; the previous input is shut down off this
+    // thread. The player keeps its own reference to the media it plays.
     VlcMedia media(url, m_instance);
+    media.addOption(cachingOption());
     m_player->open(&media);
+    m_openTimer.start(openTimeoutOverride > 0 ? openTimeoutOverride
+                                              : openTimeoutFor(appState().cacheSize));
 }
 
 void PlayerWidget::stopPlayback() {
     m_stopRequested = true;
     m_reopenTimer.stop();
-    m_player->pause();
+    m_openTimer.stop();
     m_player->stop();
+    // Nothing is on its way any more: no spinner stays up for it.
+    if (m_busy->isBusy())
+        hideBusyLayer();
 }
 
 bool PlayerWidget::isPlaying() const {
     return m_player && m_player->state() == Vlc::Playing;
+}
+
+bool PlayerWidget::canPause() const {
+    return m_player && m_player->canPause();
 }
 
 void PlayerWidget::pausePlayback() {
@@ -195,25 +252,37 @@ void PlayerWidget::cycleAspectRatio() {
 }
 
 void PlayerWidget::rebuildEngine() {
-    m_busy->showBusy(this);
-    m_player->pause();
-    m_player->stop();
-    destroyEngine();
-    createEngine();
+    // Destroying the engine would take the video surface with it; the next
+    // open carries the new cache size instead.
+    if (url.trimmed().isEmpty())
+        return;
     playUrl(QString(url));
+}
+
+void PlayerWidget::updateChannel(const QJsonObject &record) {
+    const QString idKey = QStringLiteral("id");
+    if (channel.isEmpty() || record.value(idKey) != channel.value(idKey))
+        return;
+    channel = record;
+    if (auto *programme = qobject_cast<PlayerEpg *>(m_programme.data()))
+        programme->setChannel(QJsonObject(channel));
 }
 
 void PlayerWidget::vlc_buffering(float buffer) {
     if (m_busy->styleSheet() != blackStyle)
         m_busy->setStyleSheet(blackStyle);
     PlayerButtomToolBar *bar = bottomBar();
+    // A paused stream still reports its buffer now and then; it stays
+    // paused, with the play icon and without a spinner.
+    const bool paused = m_player->state() == Vlc::Paused;
     if (buffer == 100.0f) {
-        if (bar)
+        m_openTimer.stop();
+        if (bar && !paused)
             bar->showPauseIcon();
-        m_busy->hideBusy();
+        hideBusyLayer();
     } else {
-        if (m_busy->isHidden())
-            m_busy->showBusy(this);
+        if (m_busy->isHidden() && !paused)
+            showBusyLayer();
         if (bar)
             bar->showPlayIcon();
     }
@@ -226,10 +295,104 @@ void PlayerWidget::vlc_opening() {
 
 void PlayerWidget::vlc_playing() {}
 
-void PlayerWidget::vlc_error() {
+void PlayerWidget::vlc_paused() {
+    // The icon follows what the engine did: a stream that refused the pause
+    // keeps showing pause.
     if (PlayerButtomToolBar *bar = bottomBar())
         bar->showPlayIcon();
+}
+
+void PlayerWidget::vlc_error() {
+    m_openTimer.stop();
+    if (PlayerButtomToolBar *bar = bottomBar())
+        bar->showPlayIcon();
+    if (m_busy->isBusy())
+        hideBusyLayer();
+}
+
+void PlayerWidget::openTimedOut() {
+    // Neither a picture nor an error: stop waiting, and say which channel
+    // does not answer. A click on the alert tries again.
+    m_stopRequested = true;
+    openInProgress = false;
+    m_reopenTimer.stop();
+    m_player->stop();
+    if (PlayerButtomToolBar *bar = bottomBar())
+        bar->showPlayIcon();
+    QString name = channel.value(QStringLiteral("title")).toString().trimmed();
+    if (name.isEmpty())
+        name = url;
+    m_busy->showAlert(this, name, msg("alertnopicture"));
+    m_retryOffered = true;
+    keepControlsOnTop();
+}
+
+void PlayerWidget::engineFailed() {
+    m_openTimer.stop();
+    m_stopRequested = true;
+    openInProgress = false;
+    m_retryOffered = false;
+    if (PlayerButtomToolBar *bar = bottomBar())
+        bar->showPlayIcon();
+    m_busy->showAlert(this, msg("error"), msg("alertengine"));
+    keepControlsOnTop();
+}
+
+void PlayerWidget::showBusyLayer() {
+    m_busy->showBusy(this);
+    keepControlsOnTop();
+}
+
+void PlayerWidget::hideBusyLayer() {
     m_busy->hideBusy();
+}
+
+void PlayerWidget::keepControlsOnTop() {
+    // The overlay raises itself when it shows; what the user works with
+    // goes back above it.
+    if (m_programme)
+        m_programme->raise();
+    PlayerButtomToolBar *bar = bottomBar();
+    if (bar && bar->parentWidget() == this)
+        bar->raise();
+}
+
+void PlayerWidget::leaveFullScreen() {
+    if (!isFullScreen())
+        return;
+    if (HomeWidget *home = homePage())
+        home->toggleFullScreen();
+}
+
+bool PlayerWidget::eventFilter(QObject *watched, QEvent *event) {
+    if (watched != m_busy)
+        return QWidget::eventFilter(watched, event);
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick)
+        return false;
+    auto *mouse = static_cast<QMouseEvent *>(event);
+    if (m_busy->isBusy()) {
+        // The busy layer only shows: the player acts on the click as if the
+        // layer were not there.
+        QMouseEvent forwarded(type, m_busy->mapTo(this, mouse->pos()), mouse->windowPos(),
+                              mouse->screenPos(), mouse->button(), mouse->buttons(),
+                              mouse->modifiers());
+        if (type == QEvent::MouseButtonPress)
+            mousePressEvent(&forwarded);
+        else
+            mouseDoubleClickEvent(&forwarded);
+        return true;
+    }
+    if (type == QEvent::MouseButtonPress && m_retryOffered) {
+        // The alert goes away with this click, then the stream is tried
+        // again (after the alert has begun to leave, so that it does).
+        m_retryOffered = false;
+        QTimer::singleShot(0, this, [this] {
+            if (!url.isEmpty())
+                playUrl(QString(url));
+        });
+    }
+    return false;
 }
 
 void PlayerWidget::vlc_stateChanged() {
@@ -334,10 +497,13 @@ void PlayerWidget::layoutChildren() {
         if (guide && guide->isVisible())
             guide->setGeometry(0, y(), w, h);
     }
-    if (m_busy && !m_busy->isHidden())
-        m_busy->showBusy(this);
+    if (m_busy && m_busy->isBusy())
+        showBusyLayer();
+    else if (m_busy && !m_busy->isHidden())
+        m_busy->setGeometry(0, 0, w, h);
     if (m_video)
         m_video->setGeometry(0, 0, w, h);
+    m_escape->setEnabled(isFullScreen());
 }
 
 void PlayerWidget::paintEvent(QPaintEvent *) {

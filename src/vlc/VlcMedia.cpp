@@ -30,3 +30,10 @@ VlcMedia::~VlcMedia() {
     if (m_media)
         libvlc_media_release(m_media);
 }
+
+void VlcMedia::addOption(const QString &option) {
+    if (!m_media)
+        return;
+    m_options << option;
+    libvlc_media_add_option(m_media, option.toUtf8().constData());
+}

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 struct libvlc_media_t;
 class VlcInstance;
@@ -17,9 +18,16 @@ public:
 
     bool isValid() const { return m_media != nullptr; }
     QString location() const { return m_location; }
+
+    // Adds an input option for this media alone, as ":name=value" (the
+    // engine-wide "--name=value" without its leading dashes, with a colon).
+    void addOption(const QString &option);
+    QStringList options() const { return m_options; }
+
     libvlc_media_t *core() const { return m_media; }
 
 private:
     QString m_location;
+    QStringList m_options;
     libvlc_media_t *m_media = nullptr;
 };

@@ -55,6 +55,8 @@ public:
 
     bool listening() const { return m_server && m_server->isListening(); }
 
+    int connections() const { return findChildren<QTcpSocket *>().size(); }
+
     void cut(int refuseMs) {
         m_refuseUntil = monotonicMs() + refuseMs;
         const auto sockets = findChildren<QTcpSocket *>();
@@ -108,6 +110,11 @@ private:
                 rangeStart = header.mid(13).split('-').value(0).toLongLong();
         }
         m_owner->recordRequest(path);
+        if (m_owner->isSilent(path)) {
+            socket->write("HTTP/1.1 200 OK\r\nContent-Type: " + contentType(path) +
+                          "\r\nConnection: close\r\n\r\n");
+            return;
+        }
 
         const QString filePath = QDir(m_owner->m_root).filePath(path.mid(1).section('?', 0, 0));
         auto *file = new QFile(filePath, socket);
@@ -247,6 +254,20 @@ void StreamServer::setLive(const QString &path, double seconds) {
     m_live.insert(path.startsWith('/') ? path : '/' + path, seconds);
 }
 
+void StreamServer::setSilent(const QString &path) {
+    QMutexLocker lock(&m_mutex);
+    m_silent.insert(path.startsWith('/') ? path : '/' + path);
+}
+
+int StreamServer::openConnections() const {
+    int count = 0;
+    if (m_worker && m_thread.isRunning())
+        QMetaObject::invokeMethod(
+            m_worker, [this, &count] { count = m_worker->connections(); },
+            Qt::BlockingQueuedConnection);
+    return count;
+}
+
 int StreamServer::requestCount(const QString &path) const {
     return requestTimes(path).size();
 }
@@ -263,5 +284,10 @@ void StreamServer::recordRequest(const QString &path) {
 
 double StreamServer::liveSeconds(const QString &path) const {
     QMutexLocker lock(&m_mutex);
-    return m_live.value(path, 0.0);
+    return m_live.value(path.section('?', 0, 0), 0.0);
+}
+
+bool StreamServer::isSilent(const QString &path) const {
+    QMutexLocker lock(&m_mutex);
+    return m_silent.contains(path.section('?', 0, 0));
 }

@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QMutex>
+#include <QSet>
 #include <QString>
 #include <QThread>
 #include <QVector>
@@ -31,7 +32,15 @@ public:
     void cutConnections(int refuseMs = 0);
 
     // Serve `path` at size / seconds bytes per second, as a live channel.
+    // The query part of a request does not count, so "live.ts?ch=2" is the
+    // same live channel under another address.
     void setLive(const QString &path, double seconds);
+    // Answer `path` with a success header and then nothing at all, keeping
+    // the connection open: a channel that never shows a picture.
+    void setSilent(const QString &path);
+
+    // Connections the server holds open right now.
+    int openConnections() const;
 
     // Requests seen for a path (the part after the host, with its slash),
     // and when each arrived, in milliseconds of a monotonic clock.
@@ -42,6 +51,7 @@ private:
     friend class StreamServerWorker;
     void recordRequest(const QString &path);
     double liveSeconds(const QString &path) const;
+    bool isSilent(const QString &path) const;
 
     QString m_root;
     QThread m_thread;
@@ -50,4 +60,5 @@ private:
     mutable QMutex m_mutex;
     QHash<QString, QVector<qint64>> m_requests;
     QHash<QString, double> m_live;
+    QSet<QString> m_silent;
 };

@@ -266,13 +266,57 @@ private slots:
         QTest::mouseClick(&player, Qt::LeftButton, {}, QPoint(300, 100));
         QCOMPARE(!overlay->isHidden(), shown);
 
+        // A new cache size keeps the engine, and the overlay with it.
         player.rebuildEngine();
-        QVERIFY(overlay.isNull());
-        overlays = player.findChildren<PlayerEpg *>();
-        QCOMPARE(overlays.size(), 1);
-        QVERIFY(!overlays.first()->isHidden());
-        QCOMPARE(overlays.first()->geometry(), QRect(0, 400 - 98, 640, 98));
-        QCOMPARE(overlays.first()->channel.value("title").toString(), QStringLiteral("Other"));
+        QVERIFY(!overlay.isNull());
+        QCOMPARE(player.findChildren<PlayerEpg *>().size(), 1);
+        QCOMPARE(overlay->geometry(), QRect(0, 400 - 98, 640, 98));
+    }
+
+    // Programme data and a logo that arrive after the channel started reach
+    // the overlay; those of another channel do not.
+    void takesDataThatArrivesLater() {
+        ScopedSettings settings;
+        keepEnginePluginsLoaded();
+        VlcInstance::setExtraArguments(PlayerTestStreams::silentAudio());
+        PlayerWidget player;
+        auto *overlay = player.findChild<PlayerEpg *>();
+        QVERIFY(overlay);
+        QJsonObject bare = channel(10, 45);
+        bare.remove("epg");
+        player.channel = bare;
+        player.playUrl(QString());
+        QCOMPARE(label(*overlay, "epg_name_lable"), QStringLiteral("..."));
+
+        QJsonObject other = channel(3, 30);
+        other.insert("id", 6);
+        player.updateChannel(other);
+        QCOMPARE(label(*overlay, "epg_name_lable"), QStringLiteral("..."));
+        QCOMPARE(player.channel, bare);
+
+        QTemporaryDir dir;
+        const QString logoPath = dir.filePath("logo.png");
+        QImage logo(40, 40, QImage::Format_RGB32);
+        logo.fill(Qt::red);
+        QVERIFY(logo.save(logoPath));
+        const QJsonObject later = channel(10, 45, logoPath);
+        player.updateChannel(later);
+        QCOMPARE(player.channel, later);
+        QCOMPARE(overlay->channel, later);
+        QCOMPARE(label(*overlay, "epg_name_lable"), QStringLiteral("Evening news"));
+        QCOMPARE(label(*overlay, "start_lable"), QStringLiteral("00:11"));
+        overlay->resize(750, 98);
+        const QImage image = grab(*overlay);
+        QVERIFY(near(image.pixel(50, 49), Qt::red));
+
+        // The minute refresh reads the player's record, not its own copy.
+        Clock::setNow(now.addSecs(120));
+        player.channel.insert("title", "Renamed");
+        QCOMPARE(overlay->channel.value("title").toString(), QStringLiteral("News 24"));
+        overlay->refresh();
+        QCOMPARE(overlay->channel.value("title").toString(), QStringLiteral("Renamed"));
+        QCOMPARE(label(*overlay, "start_lable"), QStringLiteral("00:13"));
+        Clock::setNow(now);
     }
 };
 

@@ -38,6 +38,7 @@ private slots:
     void storedMute_data();
     void storedMute();
     void draggingStoresEveryPosition();
+    void wheelAndGrooveMoveAndStoreTheVolume();
     void volumeButtonTwiceLeavesUnmuted();
     void playButtonPausesAndReopens();
     void guideButtonFlipsItsLook();
@@ -158,6 +159,46 @@ void TestPlayerToolBars::draggingStoresEveryPosition() {
     QCOMPARE(m_home->player()->mediaPlayer()->audio()->volume(), 40);
 }
 
+void TestPlayerToolBars::wheelAndGrooveMoveAndStoreTheVolume() {
+    buildHome({{QString::fromLatin1(SettingsKeys::volume), 100}});
+    QSlider *slider = bottom<QSlider>("volume_slide");
+    const QString group = QString::fromLatin1(SettingsKeys::groupInfo);
+    const QString key = QString::fromLatin1(SettingsKeys::volume);
+    auto stored = [&] { return ScopedSettings::get(group, key).toInt(); };
+    VlcAudio *audio = m_home->player()->mediaPlayer()->audio();
+
+    // The wheel, away from the handle.
+    const QPoint centre = slider->rect().center();
+    QWheelEvent up(centre, slider->mapToGlobal(centre), QPoint(), QPoint(0, 120), Qt::NoButton,
+                   Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(slider, &up);
+    QVERIFY(slider->value() > 100);
+    QCOMPARE(stored(), slider->value());
+    QCOMPARE(audio->volume(), slider->value());
+
+    // A wheel turn moves it by at most a page step (1) at a time.
+    QWheelEvent down(centre, slider->mapToGlobal(centre), QPoint(), QPoint(0, -120), Qt::NoButton,
+                     Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(slider, &down);
+    QApplication::sendEvent(slider, &down);
+    QVERIFY(slider->value() < 100);
+    QCOMPARE(stored(), slider->value());
+    QCOMPARE(audio->volume(), slider->value());
+
+    // A click on the groove near its left end moves the handle that way.
+    const int before = slider->value();
+    QTest::mouseClick(slider, Qt::LeftButton, {}, QPoint(2, slider->height() / 2));
+    QVERIFY(slider->value() < before);
+    QCOMPARE(stored(), slider->value());
+    QCOMPARE(audio->volume(), slider->value());
+
+    // Keys move it as well.
+    const int beforeKey = slider->value();
+    QTest::keyClick(slider, Qt::Key_Right);
+    QCOMPARE(slider->value(), beforeKey + 1);
+    QCOMPARE(stored(), beforeKey + 1);
+}
+
 void TestPlayerToolBars::volumeButtonTwiceLeavesUnmuted() {
     buildHome();
     auto *button = bottom<QPushButton>("volume_button");
@@ -184,9 +225,13 @@ void TestPlayerToolBars::playButtonPausesAndReopens() {
     QTRY_VERIFY_WITH_TIMEOUT(player->isPlaying(), 15000);
     const int requests = m_streams.server()->requestCount(QStringLiteral("live.ts"));
 
+    // The icon follows the engine: pause until the stream has paused.
+    QTRY_VERIFY_WITH_TIMEOUT(button->styleSheet().contains(QStringLiteral("url(:/pause)")), 15000);
+    QVERIFY(player->canPause());
     QTest::mouseClick(button, Qt::LeftButton);
-    QVERIFY(button->styleSheet().contains(QStringLiteral("url(:/play)")));
+    QVERIFY(button->styleSheet().contains(QStringLiteral("url(:/pause)")));
     QTRY_COMPARE(player->mediaPlayer()->state(), Vlc::Paused);
+    QTRY_VERIFY(button->styleSheet().contains(QStringLiteral("url(:/play)")));
 
     QTest::mouseClick(button, Qt::LeftButton);
     QVERIFY(button->styleSheet().contains(QStringLiteral("url(:/pause)")));
