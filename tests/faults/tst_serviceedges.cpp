@@ -81,6 +81,7 @@ private slots:
     void favouritesOfOtherChannelsMakeNoGroup();
     void overlayFollowsThePageOnScreen();
     void oneFailureBurstOneAlert();
+    void failedProgrammeRequestsStillEndTheSession();
     void refusalsHaveTheirOwnWords_data();
     void refusalsHaveTheirOwnWords();
     void onePressOneRequest();
@@ -463,6 +464,28 @@ void TestServiceEdges::oneFailureBurstOneAlert() {
     showFailureAlert(msg("nointernet"));
     QCOMPARE(panel->pos(), QPoint(0, -panel->height()));
     QCOMPARE(alertMessage(), msg("nointernet"));
+}
+
+void TestServiceEdges::failedProgrammeRequestsStillEndTheSession() {
+    // More channels than programme requests may be open at once, and every
+    // programme answer unusable: each failed request must free its place,
+    // so that all are asked and the session is signed out at the end.
+    answerLoad();
+    QByteArray channels = "[";
+    for (int id = 1; id <= 30; ++id) {
+        channels += QByteArray(id > 1 ? "," : "") + R"({"id":)" + QByteArray::number(id) +
+                    R"(,"title":"C","group_id":10,"href":"","pict":"","epg_id":)" +
+                    QByteArray::number(100 + id) + "}";
+    }
+    m_service->setResult(QStringLiteral("get_channels"), channels + "]");
+    m_service->setBody(QStringLiteral("get_epg"), "<html>down</html>");
+    QVERIFY(openHome());
+    QTRY_COMPARE_WITH_TIMEOUT(m_service->count(QStringLiteral("logout")), 1, 20000);
+    QCOMPARE(m_service->count(QStringLiteral("get_epg")), 30);
+    QVERIFY(!m_home->requestsPending());
+    // The burst of failures shows one alert at most, and no busy state.
+    QVERIFY(!appState().alertFrame->isBusy());
+    m_home->stop();
 }
 
 void TestServiceEdges::refusalsHaveTheirOwnWords_data() {
