@@ -6,10 +6,23 @@
 
 namespace {
 
+// A GIF decodes onto its logical screen, whose size the reader does not
+// report: it gives that of the first frame. The screen is checked here.
+bool gifScreenAcceptable(QIODevice *device) {
+    const QByteArray head = device ? device->peek(10) : QByteArray();
+    if (head.size() < 10 || !head.startsWith("GIF"))
+        return true;
+    const auto byte = [&head](int i) { return int(uchar(head.at(i))); };
+    const QSize screen(byte(6) | byte(7) << 8, byte(8) | byte(9) << 8);
+    // Some writers leave the screen empty; the frame size then counts.
+    return screen.isEmpty() || LogoImage::acceptableSize(screen);
+}
+
 bool headerAcceptable(QImageReader &reader) {
     // Formats that cannot tell their size without decoding are refused
     // too: nothing would bound what they allocate.
-    return reader.canRead() && LogoImage::acceptableSize(reader.size());
+    return reader.canRead() && gifScreenAcceptable(reader.device()) &&
+           LogoImage::acceptableSize(reader.size());
 }
 
 QImage readChecked(QImageReader &reader) {

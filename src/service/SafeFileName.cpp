@@ -120,12 +120,15 @@ QString SafeFileName::make(const QString &name, const QStringList &allowedSuffix
         }
     }
 
-    const int suffixBytes = suffix.isEmpty() ? 0 : suffix.toUtf8().size() + 1;
-    // One byte is kept for a "_" that may go in front.
-    stem = cutToBytes(stem, maxBytes - 1 - suffixBytes);
+    const int stemBytes = maxBytes - (suffix.isEmpty() ? 0 : suffix.toUtf8().size() + 1);
+    stem = cutToBytes(stem, stemBytes);
     chopTrailingDotsAndBlanks(stem);
-    if (stem.isEmpty() || stem.startsWith(dot) || isDeviceName(stem))
-        stem.prepend(replacement);
+    if (stem.isEmpty() || stem.startsWith(dot) || isDeviceName(stem)) {
+        // Cut again after the "_" only where it is needed, so that a name
+        // made safe stays as it is when made safe again.
+        stem = cutToBytes(QChar(replacement) + stem, stemBytes);
+        chopTrailingDotsAndBlanks(stem);
+    }
     return suffix.isEmpty() ? stem : stem + dot + suffix;
 }
 

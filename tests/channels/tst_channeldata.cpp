@@ -385,9 +385,17 @@ private slots:
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("#EXTM3U\n");
         file.close();
+        // A 6 x 4 frame on a screen of 16862 x 14406, which decoding would
+        // allocate.
+        const QString screen = dir.filePath(QStringLiteral("screen.gif"));
+        QFile gif(screen);
+        QVERIFY(gif.open(QIODevice::WriteOnly));
+        gif.write(QByteArray::fromHex("474946383961de4146383961de2c0000000006000400000204843b"));
+        gif.close();
         QVERIFY(LogoImage::acceptableFile(good));
         QCOMPARE(LogoImage::read(good).size(), QSize(40, 20));
-        for (const QString &path : {strip, text, dir.filePath(QStringLiteral("absent.png"))}) {
+        for (const QString &path :
+             {strip, text, screen, dir.filePath(QStringLiteral("absent.png"))}) {
             QVERIFY(!LogoImage::acceptableFile(path));
             QVERIFY(LogoImage::read(path).isNull());
         }

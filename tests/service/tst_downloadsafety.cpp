@@ -123,6 +123,9 @@ private slots:
                                                 << "";
         QTest::newRow("long, four-byte characters")
             << QString::fromUtf8("\xF0\x9F\x93\xBA").repeated(100) + QStringLiteral(".m3u") << "";
+        // Cut to length, then "_" in front: still a fixed point.
+        QTest::newRow("long and hidden")
+            << QStringLiteral(".") + QString(56, QChar(0xFFFD)) + QStringLiteral("  .png") << "";
         QTest::newRow("lone surrogate")
             << QString(QChar(0xD800)) + QStringLiteral("x.png") << "_x.png";
     }
