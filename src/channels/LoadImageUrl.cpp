@@ -1,5 +1,6 @@
 #include "channels/LoadImageUrl.h"
 
+#include "app/DataPaths.h"
 #include "service/DownloadFileHandler.h"
 
 #include <QCoreApplication>
@@ -40,8 +41,7 @@ QString LoadImageUrl::chooseCacheDirectory(const QString &preferred) {
 QString LoadImageUrl::cacheDirectory() {
     QString &directory = chosenDirectory();
     if (directory.isEmpty())
-        directory =
-            chooseCacheDirectory(QCoreApplication::applicationDirPath() + QStringLiteral("/image"));
+        directory = chooseCacheDirectory(DataPaths::logoCacheParent() + QStringLiteral("/image"));
     return directory;
 }
 

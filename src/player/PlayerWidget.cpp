@@ -234,6 +234,7 @@ void PlayerWidget::vlc_error() {
 
 void PlayerWidget::vlc_stateChanged() {
     const Vlc::State state = m_player->state();
+    emit playbackStateChanged(state);
     if (state == Vlc::Ended || state == Vlc::Stopped || state == Vlc::Idle) {
         if (!openInProgress && !m_stopRequested)
             scheduleReopen();

@@ -58,6 +58,11 @@ public:
     int reopenDelay() const { return m_reopenDelay; }
     bool isReopenPending() const { return m_reopenTimer.isActive(); }
 
+signals:
+    // Every state the engine reports (a Vlc::State), for the desktop's
+    // media controls and the screensaver.
+    void playbackStateChanged(int state);
+
 private slots:
     void vlc_buffering(float buffer);
     void vlc_opening();
