@@ -16,8 +16,10 @@
 #include <QJsonObject>
 #include <QLocalSocket>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QtTest>
 
 #include <memory>
@@ -49,6 +51,7 @@ private:
     // The fake screensaver on a connection of its own.
     std::unique_ptr<FakeScreenSaver> m_saver;
     QString m_saverConnection;
+    QThread m_saverThread;
 
 private slots:
     void initTestCase() { qRegisterMetaType<QProcess::ExitStatus>(); }
@@ -58,6 +61,8 @@ private slots:
             QDBusConnection::connectToBus(QDBusConnection::SessionBus, m_saverConnection);
         QVERIFY(bus.isConnected());
         m_saver = std::make_unique<FakeScreenSaver>();
+        m_saverThread.start();
+        m_saver->moveToThread(&m_saverThread);
         QVERIFY(bus.registerObject(QStringLiteral("/org/freedesktop/ScreenSaver"), m_saver.get(),
                                    QDBusConnection::ExportAllSlots));
         QVERIFY(bus.registerService(QStringLiteral("org.freedesktop.ScreenSaver")));
@@ -67,6 +72,8 @@ private slots:
         bus.unregisterService(QStringLiteral("org.freedesktop.ScreenSaver"));
         bus.unregisterObject(QStringLiteral("/org/freedesktop/ScreenSaver"));
         QDBusConnection::disconnectFromBus(m_saverConnection);
+        m_saverThread.quit();
+        m_saverThread.wait();
         m_saver.reset();
     }
 
@@ -168,8 +175,8 @@ private slots:
         {
             DesktopIntegration desktop;
             desktop.playbackStateChanged(Vlc::Opening);
-            QTRY_COMPARE_WITH_TIMEOUT(m_saver->active.size(), 1, 30000);
-            const uint cookie = *m_saver->active.begin();
+            QTRY_COMPARE_WITH_TIMEOUT(m_saver->active().size(), 1, 30000);
+            const uint cookie = *m_saver->active().begin();
             QTRY_COMPARE(desktop.inhibitor()->cookie(), cookie);
             desktop.playbackStateChanged(Vlc::Buffering);
             desktop.playbackStateChanged(Vlc::Playing);
@@ -178,20 +185,20 @@ private slots:
             // releases.
             desktop.playbackStateChanged(Vlc::Paused);
             QCOMPARE(desktop.session()->playbackStatus(), QStringLiteral("Paused"));
-            QTRY_VERIFY_WITH_TIMEOUT(m_saver->active.isEmpty(), 30000);
+            QTRY_VERIFY_WITH_TIMEOUT(m_saver->active().isEmpty(), 30000);
             desktop.playbackStateChanged(Vlc::Playing);
-            QTRY_COMPARE_WITH_TIMEOUT(m_saver->active.size(), 1, 30000);
-            QVERIFY(!m_saver->active.contains(cookie));
+            QTRY_COMPARE_WITH_TIMEOUT(m_saver->active().size(), 1, 30000);
+            QVERIFY(!m_saver->active().contains(cookie));
             desktop.playbackStateChanged(Vlc::Stopped);
-            QTRY_VERIFY_WITH_TIMEOUT(m_saver->active.isEmpty(), 30000);
+            QTRY_VERIFY_WITH_TIMEOUT(m_saver->active().isEmpty(), 30000);
             QCOMPARE(desktop.session()->playbackStatus(), QStringLiteral("Stopped"));
             // Playing at exit: released by the destructor.
             desktop.playbackStateChanged(Vlc::Playing);
-            QTRY_COMPARE_WITH_TIMEOUT(m_saver->active.size(), 1, 30000);
+            QTRY_COMPARE_WITH_TIMEOUT(m_saver->active().size(), 1, 30000);
         }
-        QTRY_VERIFY_WITH_TIMEOUT(m_saver->active.isEmpty(), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(m_saver->active().isEmpty(), 30000);
         // Two grants and two releases per inhibition, nothing repeated.
-        QCOMPARE(m_saver->calls.count(), 6);
+        QCOMPARE(m_saver->calls().count(), 6);
     }
 
     void screenSaverReleaseBeforeTheGrantArrives() {
@@ -204,7 +211,7 @@ private slots:
             QSignalSpy cookies(&inhibitor, &ScreenSaverInhibitor::cookieChanged);
             // The one grant is released as soon as it arrives.
             QTRY_COMPARE_WITH_TIMEOUT(cookies.count(), 2, 30000);
-            QTRY_VERIFY_WITH_TIMEOUT(m_saver->active.isEmpty(), 30000);
+            QTRY_VERIFY_WITH_TIMEOUT(m_saver->active().isEmpty(), 30000);
             QCOMPARE(inhibitor.cookie(), 0u);
         }
         {
@@ -212,8 +219,9 @@ private slots:
             ScreenSaverInhibitor inhibitor;
             inhibitor.setInhibited(true);
         }
-        QTRY_VERIFY_WITH_TIMEOUT(m_saver->active.isEmpty(), 30000);
-        QCOMPARE(m_saver->calls.filter(QStringLiteral("Inhibit ")).size(), 2);
+        QTRY_VERIFY_WITH_TIMEOUT(m_saver->active().isEmpty(), 30000);
+        QCOMPARE(m_saver->calls().filter(QRegularExpression(QStringLiteral("^Inhibit "))).size(),
+                 2);
     }
 
     void noScreenSaverIsHarmless() {
