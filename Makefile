@@ -4,7 +4,7 @@ JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 XVFB = xvfb-run -a -s "-screen 0 1920x1080x24"
 
-.PHONY: all deps configure build run test test-sanitize fuzz bench clean
+.PHONY: all deps configure build run test test-sanitize fuzz bench package clean
 
 all: build
 
@@ -27,6 +27,10 @@ test: build
 # in a build folder of its own.
 test-sanitize:
 	@$(MAKE) --no-print-directory test BUILD=$(BUILD)-asan CMAKE_FLAGS="$(CMAKE_FLAGS) -DVANTERO_SANITIZE=ON"
+
+# A Debian package of the installed program, in the build folder.
+package: build
+	@cd $(BUILD) && cpack -G DEB
 
 # Every benchmark, each on an X server of its own; one table at the end.
 bench: build

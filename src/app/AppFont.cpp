@@ -1,6 +1,7 @@
 #include "app/AppFont.h"
 
-#include <QCoreApplication>
+#include "app/DataPaths.h"
+
 #include <QFontDatabase>
 
 QString applicationFontFamily(const QString &fileName)
@@ -10,7 +11,7 @@ QString applicationFontFamily(const QString &fileName)
     if (!loaded) {
         loaded = true;
         const int id =
-            QFontDatabase::addApplicationFont(QCoreApplication::applicationDirPath() + fileName);
+            QFontDatabase::addApplicationFont(DataPaths::dataDirectory() + fileName);
         const QStringList families = QFontDatabase::applicationFontFamilies(id);
         if (!families.isEmpty())
             family = families.first();

@@ -9,6 +9,7 @@
 #include "account/registrydevicewidget.h"
 #include "app/AppFont.h"
 #include "app/AppState.h"
+#include "app/DataPaths.h"
 #include "app/SlidingStackedWidget.h"
 #include "app/Startup.h"
 #include "channels/HomeWidget.h"
@@ -32,7 +33,8 @@ MainWindow::MainWindow(QWidget *parent)
     const QString language = state.language.isEmpty()
                                  ? Startup::languageForLocale(QLocale::system().name())
                                  : state.language;
-    m_translator.load(language, QStringLiteral("."));
+    if (!m_translator.load(language, QStringLiteral(".")))
+        m_translator.load(language, DataPaths::dataDirectory());
     QCoreApplication::installTranslator(&m_translator);
 
     ui->setupUi(this);

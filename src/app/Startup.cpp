@@ -1,16 +1,22 @@
 #include "app/Startup.h"
 
 #include "app/AppState.h"
+#include "app/DataPaths.h"
 #include "app/MainWindow.h"
+#include "app/SettingsKeys.h"
+#include "desktop/DesktopIntegration.h"
+#include "desktop/SingleInstance.h"
 #include "service/JsonRpc.h"
 #include "service/ServiceConfig.h"
 #include "update/CheckUpdate.h"
 
 #include <QApplication>
+#include <QDebug>
 #include <QIcon>
 #include <QLocale>
 #include <QNetworkProxy>
 #include <QNetworkProxyFactory>
+#include <QSettings>
 #include <QTranslator>
 #include <QUrl>
 
@@ -33,7 +39,7 @@ void installApplicationTranslator(const QString &localeName) {
     if (!state.appTranslator)
         state.appTranslator = new QTranslator(qApp);
     QTranslator *translator = state.appTranslator;
-    const QString dir = QCoreApplication::applicationDirPath();
+    const QString dir = DataPaths::dataDirectory();
     if (state.language.isEmpty())
         state.language = languageForLocale(localeName);
     translator->load(dir + QLatin1Char('/') + state.language, QStringLiteral("."));
@@ -64,6 +70,18 @@ int run(int argc, char **argv) {
     QApplication app(argc, argv);
     QCoreApplication::setApplicationVersion(QStringLiteral("1.1.0"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/app_icon")));
+    // The desktop matches the window to its menu entry by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("example.vantero.Vantero"));
+
+    // A second start only brings the running window forward.
+    const QString instanceKey = SingleInstance::keyFor(
+        QSettings(SettingsKeys::organisation, SettingsKeys::application).fileName());
+    SingleInstance instance;
+    if (!instance.claim(instanceKey)) {
+        qDebug() << "already running: showing that window instead";
+        return instance.activateRunning(instanceKey) ? 0 : 1;
+    }
+    qDebug() << "data folder:" << DataPaths::dataDirectory();
 
     setServiceConfig(ServiceConfig::fromSettings());
     setupProxy(serviceConfig().apiUrl);
@@ -78,6 +96,11 @@ int run(int argc, char **argv) {
     MainWindow window;
     window.hide();
     checker.mainWindowCreated();
+
+    QObject::connect(&instance, &SingleInstance::activationRequested, &window,
+                     [&window] { DesktopIntegration::raiseWindow(&window); });
+    DesktopIntegration desktop;
+    desktop.start();
 
     return app.exec();
 }

@@ -3,6 +3,7 @@
 #include "account/LoginWidget.h"
 #include "account/registrydevicewidget.h"
 #include "app/AppState.h"
+#include "app/DataPaths.h"
 #include "app/Clock.h"
 #include "app/MainWindow.h"
 #include "app/Messages.h"
@@ -396,7 +397,8 @@ JsonRpc *HomeWidget::newCall(bool loadStep) {
 
 void HomeWidget::loadOfflinePlaylist() {
     QJsonArray fileGroups;
-    if (!OfflinePlaylistReader::read(appState().playlistSource, channels, fileGroups))
+    if (!OfflinePlaylistReader::read(DataPaths::resolve(appState().playlistSource), channels,
+                                     fileGroups))
         qDebug() << "offline playlist cannot be read:" << appState().playlistSource;
     LoadChanelDone(QJsonValue(QString()));
     LoadGroupDone(fileGroups);
@@ -947,10 +949,10 @@ void HomeWidget::reloadTranslator() {
     QTranslator *translator = window->translator();
     QCoreApplication::removeTranslator(translator);
     const QString language = appState().language;
-    // The catalogues sit beside the program; the working folder is tried
-    // first, as at start-up.
+    // The working folder is tried first, then where the catalogues were
+    // installed (beside the program or under share/vantero).
     if (!translator->load(language, QStringLiteral(".")))
-        translator->load(language, QCoreApplication::applicationDirPath());
+        translator->load(language, DataPaths::dataDirectory());
     QCoreApplication::installTranslator(translator);
     if (m_topBar)
         m_topBar->retranslate();

@@ -1,5 +1,6 @@
 #include "channels/LoadImageUrl.h"
 
+#include "app/DataPaths.h"
 #include "channels/LogoImage.h"
 #include "service/DownloadFileHandler.h"
 #include "service/SafeFileName.h"
@@ -44,8 +45,7 @@ QString LoadImageUrl::chooseCacheDirectory(const QString &preferred) {
 QString LoadImageUrl::cacheDirectory() {
     QString &directory = chosenDirectory();
     if (directory.isEmpty())
-        directory =
-            chooseCacheDirectory(QCoreApplication::applicationDirPath() + QStringLiteral("/image"));
+        directory = chooseCacheDirectory(DataPaths::logoCacheParent() + QStringLiteral("/image"));
     return directory;
 }
 

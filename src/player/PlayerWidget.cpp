@@ -397,6 +397,7 @@ bool PlayerWidget::eventFilter(QObject *watched, QEvent *event) {
 
 void PlayerWidget::vlc_stateChanged() {
     const Vlc::State state = m_player->state();
+    emit playbackStateChanged(state);
     if (state == Vlc::Ended || state == Vlc::Stopped || state == Vlc::Idle) {
         if (!openInProgress && !m_stopRequested)
             scheduleReopen();

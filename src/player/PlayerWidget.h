@@ -80,6 +80,11 @@ public:
     bool isWaitingForPicture() const { return m_openTimer.isActive(); }
     bool isRetryOffered() const { return m_retryOffered; }
 
+signals:
+    // Every state the engine reports (a Vlc::State), for the desktop's
+    // media controls and the screensaver.
+    void playbackStateChanged(int state);
+
 private slots:
     void vlc_buffering(float buffer);
     void vlc_opening();

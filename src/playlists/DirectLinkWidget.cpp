@@ -172,8 +172,8 @@ void DirectLinkWidget::on_pushButton_2_clicked() {
 }
 
 void DirectLinkWidget::startDownload(const QString &link) {
-    const QString directory = OfflinePlaylistStore::directory();
-    QDir().mkdir(directory);
+    const QString directory = OfflinePlaylistStore::absoluteDirectory();
+    QDir().mkpath(directory);
     QString target = directory + QLatin1Char('/');
     if (appState().offlineMode) {
         downloadDir =

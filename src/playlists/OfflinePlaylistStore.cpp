@@ -1,5 +1,6 @@
 #include "playlists/OfflinePlaylistStore.h"
 
+#include "app/DataPaths.h"
 #include "app/SettingsKeys.h"
 #include "service/SafeFileName.h"
 
@@ -12,6 +13,10 @@
 
 QString OfflinePlaylistStore::directory() {
     return QStringLiteral("playlists");
+}
+
+QString OfflinePlaylistStore::absoluteDirectory() {
+    return DataPaths::resolve(directory());
 }
 
 QJsonArray OfflinePlaylistStore::list() {
@@ -60,10 +65,11 @@ bool OfflinePlaylistStore::add(const QString &title, const QString &file, bool m
         qDebug() << "offline playlist title" << title << "cannot be a settings key";
         return false;
     }
-    QDir().mkpath(directory());
+    QDir().mkpath(absoluteDirectory());
+    // Stored relative, placed under the root it is relative to.
     const QString destination = destinationFor(title, QFileInfo(file).completeSuffix());
-    const bool placed =
-        moveFile ? QFile::rename(file, destination) : QFile::copy(file, destination);
+    const QString placedAt = DataPaths::resolve(destination);
+    const bool placed = moveFile ? QFile::rename(file, placedAt) : QFile::copy(file, placedAt);
     if (!placed) {
         qDebug() << "offline playlist" << title << "could not be placed at" << destination;
         return false;
@@ -77,7 +83,7 @@ bool OfflinePlaylistStore::add(const QString &title, const QString &file, bool m
         // A file without its entry would never be listed, nor ever deleted.
         qWarning() << "offline playlist" << title << "could not be recorded in"
                    << settings.fileName();
-        QFile::remove(destination);
+        QFile::remove(placedAt);
         return false;
     }
     return true;
@@ -85,7 +91,7 @@ bool OfflinePlaylistStore::add(const QString &title, const QString &file, bool m
 
 void OfflinePlaylistStore::remove(const QString &title, const QString &source) {
     if (!source.isEmpty())
-        QFile::remove(source);
+        QFile::remove(DataPaths::resolve(source));
     QSettings settings(SettingsKeys::organisation, SettingsKeys::application);
     settings.beginGroup(SettingsKeys::groupOfflinePlaylist);
     // The empty key would remove every entry of the group.

@@ -5,15 +5,18 @@
 
 // The playlists kept on this computer for offline mode. Settings group
 // "offline_playlist" maps each playlist's title to the path of its file,
-// relative to the working directory; the files live in the directory
-// "playlists".
+// relative to the root of written files (DataPaths::writableRoot(): the
+// working directory, or the user's data folder for an installed program);
+// the files live in the directory "playlists" under that root.
 //
 // Titles stay the keys, but a file's name is made from a cleaned-up title
 // (see fileStem()), so that no title can place a file outside "playlists".
 class OfflinePlaylistStore {
 public:
-    // "playlists", relative to the working directory.
+    // "playlists", relative to the root of written files.
     static QString directory();
+    // The same directory resolved against that root.
+    static QString absoluteDirectory();
 
     // The entries as playlist records in store order: "id" (position + 1),
     // "name" (empty), "source" (the stored path) and "title" (the key).
