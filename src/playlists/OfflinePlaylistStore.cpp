@@ -47,7 +47,10 @@ bool OfflinePlaylistStore::isListed(const QString &path) {
     const QJsonArray records = list();
     for (const QJsonValue &record : records) {
         const QString source = record.toObject().value(QStringLiteral("source")).toString();
-        if (!source.isEmpty() && QFileInfo(source).absoluteFilePath() == wanted)
+        // Stored relative to the writable root, which is not always the
+        // current folder (an installed program keeps them in the user's).
+        if (!source.isEmpty() &&
+            QFileInfo(DataPaths::resolve(source)).absoluteFilePath() == wanted)
             return true;
     }
     return false;
