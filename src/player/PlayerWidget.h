@@ -79,6 +79,8 @@ public:
     // open the stream again.
     bool isWaitingForPicture() const { return m_openTimer.isActive(); }
     bool isRetryOffered() const { return m_retryOffered; }
+    // Whether the current stream has shown its first picture.
+    bool hasShownPicture() const { return m_pictureShown; }
 
 private slots:
     void vlc_buffering(float buffer);
@@ -140,6 +142,8 @@ private:
     // From each open until the stream shows something.
     QTimer m_openTimer;
     bool m_retryOffered = false;
+    // The current stream has shown a picture (perhaps still buffering).
+    bool m_pictureShown = false;
 
     // What the toolbars set, so that a rebuilt engine sounds the same.
     int m_volume = -1;
