@@ -32,6 +32,8 @@ constexpr int steadyPlayTime = 10000;
 // cache; a larger cache gets twice its size.
 constexpr int shortestOpenTimeout = 15000;
 constexpr int defaultCacheSize = 5000;
+// The busy layer's size once a picture is on screen.
+constexpr int busySquare = 80;
 int openTimeoutOverride = 0;
 
 const QString blackStyle = QStringLiteral("background-color: rgb(0, 0, 0);");
@@ -94,6 +96,15 @@ void PlayerWidget::createEngine() {
     connect(m_player, &VlcMediaPlayer::playing, this, &PlayerWidget::vlc_playing);
     connect(m_player, &VlcMediaPlayer::paused, this, &PlayerWidget::vlc_paused);
     connect(m_player, &VlcMediaPlayer::openFailed, this, &PlayerWidget::engineFailed);
+    connect(m_player, &VlcMediaPlayer::videoOutput, this, [this](int count) {
+        if (count <= 0 || m_pictureShown)
+            return;
+        // A live stream shows its first picture as a still while it fills
+        // the cache: from now on the spinner covers only the middle of it.
+        m_pictureShown = true;
+        if (m_busy->isBusy())
+            showBusyLayer();
+    });
     connect(m_player, &VlcMediaPlayer::error, this, &PlayerWidget::vlc_error);
     connect(m_player, &VlcMediaPlayer::stateChanged, this, &PlayerWidget::vlc_stateChanged);
     connect(m_player, &VlcMediaPlayer::positionChanged, this, &PlayerWidget::vlc_positionChanged);
@@ -154,6 +165,8 @@ void PlayerWidget::destroyEngine() {
 void PlayerWidget::playUrl(const QString &url) {
     m_busy->setStyleSheet(QStringLiteral("background-color: black;"));
     m_busy->setGeometry(0, 0, width(), height());
+    // Whatever the last stream showed, the new one starts covered.
+    m_pictureShown = false;
     showBusyLayer();
     this->url = url;
     m_reopenDelay = firstReopenDelay;
@@ -167,6 +180,7 @@ void PlayerWidget::openStream() {
     openInProgress = true;
     m_stopRequested = false;
     m_retryOffered = false;
+    m_pictureShown = false;
     m_reopenTimer.stop();
     m_openTimer.stop();
     m_playingSince.invalidate();
@@ -339,7 +353,16 @@ void PlayerWidget::engineFailed() {
 }
 
 void PlayerWidget::showBusyLayer() {
-    m_busy->showBusy(this);
+    if (!m_pictureShown) {
+        m_busy->showBusy(this);
+    } else {
+        // The layer is a window of its own over the picture and cannot be
+        // see-through: it shrinks to a square around the spinner.
+        QWidget square;
+        square.resize(busySquare, busySquare);
+        m_busy->showBusy(&square);
+        m_busy->move((width() - busySquare) / 2, (height() - busySquare) / 2);
+    }
     keepControlsOnTop();
 }
 

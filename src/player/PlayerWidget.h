@@ -79,6 +79,8 @@ public:
     // open the stream again.
     bool isWaitingForPicture() const { return m_openTimer.isActive(); }
     bool isRetryOffered() const { return m_retryOffered; }
+    // Whether the current stream has shown its first picture.
+    bool hasShownPicture() const { return m_pictureShown; }
 
 signals:
     // Every state the engine reports (a Vlc::State), for the desktop's
@@ -145,6 +147,8 @@ private:
     // From each open until the stream shows something.
     QTimer m_openTimer;
     bool m_retryOffered = false;
+    // The current stream has shown a picture (perhaps still buffering).
+    bool m_pictureShown = false;
 
     // What the toolbars set, so that a rebuilt engine sounds the same.
     int m_volume = -1;

@@ -18,7 +18,7 @@ constexpr libvlc_event_type_t reportedEvents[] = {
     libvlc_MediaPlayerStopped,          libvlc_MediaPlayerEndReached,
     libvlc_MediaPlayerEncounteredError, libvlc_MediaPlayerTimeChanged,
     libvlc_MediaPlayerPositionChanged,  libvlc_MediaPlayerAudioVolume,
-    libvlc_MediaPlayerPausableChanged,
+    libvlc_MediaPlayerPausableChanged,  libvlc_MediaPlayerVout,
 };
 
 // The events that change what state() reads.
@@ -107,6 +107,9 @@ void VlcMediaPlayer::engineEvent(const libvlc_event_t *event, void *self) {
     case libvlc_MediaPlayerPausableChanged:
         value = event->u.media_player_pausable_changed.new_pausable ? 1 : 0;
         break;
+    case libvlc_MediaPlayerVout:
+        value = float(event->u.media_player_vout.new_count);
+        break;
     default:
         break;
     }
@@ -160,6 +163,9 @@ void VlcMediaPlayer::deliver(int type, float value, qint64 time, int tag) {
     case libvlc_MediaPlayerPausableChanged:
         m_canPause = value != 0;
         emit pausableChanged(m_canPause);
+        break;
+    case libvlc_MediaPlayerVout:
+        emit videoOutput(int(value));
         break;
     default:
         break;

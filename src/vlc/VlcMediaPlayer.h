@@ -97,6 +97,9 @@ signals:
     void positionChanged(float position);
     void timeChanged(int time);
     void pausableChanged(bool pausable);
+    // The number of video outputs of the current input changed; the first
+    // one comes with the first decoded picture.
+    void videoOutput(int count);
     // The engine refused to start playing what open() was given.
     void openFailed();
 

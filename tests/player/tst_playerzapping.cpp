@@ -62,6 +62,7 @@ private slots:
     void switchesNeverWaitForTheEngine();
     void tenSwitchesInASecondPlayTheLast();
     void cachingGoesWithEachOpen();
+    void stillPictureShowsAroundTheSpinner();
 
 private:
     void buildHome();
@@ -367,6 +368,25 @@ void TestPlayerZapping::cachingGoesWithEachOpen() {
     appState().cacheSize.clear();
     player()->playUrl(m_streams.url(QStringLiteral("clip.ts")));
     QCOMPARE(engine->openedOptions(), QStringList{QStringLiteral(":network-caching=5000")});
+}
+
+void TestPlayerZapping::stillPictureShowsAroundTheSpinner() {
+    // A live channel with the 5 s cache: its first picture comes long
+    // before the cache is full.
+    AlertFrame *overlay = player()->busyOverlay();
+    player()->playUrl(m_streams.url(liveChannel(600)));
+    QCOMPARE(overlay->size(), player()->size());
+    QTRY_VERIFY_WITH_TIMEOUT(player()->hasShownPicture(), startTimeout);
+    if (overlay->isBusy()) {
+        const QRect square(QPoint(0, 0), QSize(80, 80));
+        QCOMPARE(overlay->geometry(),
+                 square.translated((player()->width() - 80) / 2, (player()->height() - 80) / 2));
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(!overlay->isBusy(), startTimeout);
+    // The next channel starts covered again until it has a picture.
+    player()->playUrl(m_streams.url(silentChannel()));
+    QVERIFY(!player()->hasShownPicture());
+    QCOMPARE(overlay->size(), player()->size());
 }
 
 QTEST_MAIN(TestPlayerZapping)
