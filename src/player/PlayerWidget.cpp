@@ -358,10 +358,8 @@ void PlayerWidget::showBusyLayer() {
     } else {
         // The layer is a window of its own over the picture and cannot be
         // see-through: it shrinks to a square around the spinner.
-        QWidget square;
-        square.resize(busySquare, busySquare);
-        m_busy->showBusy(&square);
-        m_busy->move((width() - busySquare) / 2, (height() - busySquare) / 2);
+        m_busy->showBusy(this, QRect((width() - busySquare) / 2, (height() - busySquare) / 2,
+                                     busySquare, busySquare));
     }
     keepControlsOnTop();
 }

@@ -35,6 +35,10 @@ AlertFrame::AlertFrame(QWidget *parent)
 AlertFrame::~AlertFrame() = default;
 
 void AlertFrame::showBusy(QWidget *page) {
+    showBusy(page, page ? page->rect() : QRect());
+}
+
+void AlertFrame::showBusy(QWidget *page, const QRect &area) {
     if (!page) {
         qDebug() << "AlertFrame::showBusy without a page";
         return;
@@ -43,9 +47,8 @@ void AlertFrame::showBusy(QWidget *page) {
     // been hidden, its spinner (and a later alert) would never be seen.
     if (parentWidget() != page)
         setParent(page);
-    const QRect area(0, 0, page->width(), page->height());
     setGeometry(area);
-    ui->frame->setGeometry(area);
+    ui->frame->setGeometry(QRect(QPoint(0, 0), area.size()));
     m_busy = true;
 
     fade(0.01, 1.0, 0);

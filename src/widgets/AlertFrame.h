@@ -20,6 +20,8 @@ public:
     ~AlertFrame() override;
 
     void showBusy(QWidget *page);
+    // The same over a part of the page only (in the page's coordinates).
+    void showBusy(QWidget *page, const QRect &area);
     void hideBusy();
     void showAlert(QWidget *parent, const QString &title, const QString &message);
 
