@@ -137,8 +137,9 @@ bool JsonRpc::reportTransportFailure(QNetworkReply *reply, bool httpStatusIsFail
 }
 
 void JsonRpc::settle(const QPointer<JsonRpc> &alive) {
-    if (alive && m_pending.isEmpty())
-        emit settled();
+    JsonRpc *const client = alive.data();
+    if (client && client->m_pending.isEmpty())
+        emit client->settled();
 }
 
 void JsonRpc::call(const QUrl &url, const QString &method, const QJsonArray &params) {

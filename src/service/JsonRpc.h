@@ -107,7 +107,10 @@ private:
     // A transport failure of a finished reply, shown and reported; false when
     // the reply carries no such failure.
     bool reportTransportFailure(QNetworkReply *reply, bool httpStatusIsFailure);
-    void settle(const QPointer<JsonRpc> &alive);
+    // Static, and reached only through the guard: a slot may have deleted
+    // the client, and nothing of it may be read then, not even ahead of
+    // the check.
+    static void settle(const QPointer<JsonRpc> &alive);
 
     QPointer<QNetworkReply> m_reply;  // the request sent last
     QList<QNetworkReply *> m_pending; // sent and not yet answered
