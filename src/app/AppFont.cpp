@@ -4,14 +4,12 @@
 
 #include <QFontDatabase>
 
-QString applicationFontFamily(const QString &fileName)
-{
+QString applicationFontFamily(const QString &fileName) {
     static bool loaded = false;
     static QString family;
     if (!loaded) {
         loaded = true;
-        const int id =
-            QFontDatabase::addApplicationFont(DataPaths::dataDirectory() + fileName);
+        const int id = QFontDatabase::addApplicationFont(DataPaths::dataDirectory() + fileName);
         const QStringList families = QFontDatabase::applicationFontFamilies(id);
         if (!families.isEmpty())
             family = families.first();

@@ -49,8 +49,7 @@ bool OfflinePlaylistStore::isListed(const QString &path) {
         const QString source = record.toObject().value(QStringLiteral("source")).toString();
         // Stored relative to the writable root, which is not always the
         // current folder (an installed program keeps them in the user's).
-        if (!source.isEmpty() &&
-            QFileInfo(DataPaths::resolve(source)).absoluteFilePath() == wanted)
+        if (!source.isEmpty() && QFileInfo(DataPaths::resolve(source)).absoluteFilePath() == wanted)
             return true;
     }
     return false;
