@@ -17,6 +17,15 @@
 
 namespace PageTestKit {
 
+// A control of a page by its object name; a missing one is named in the
+// log, so that a renamed control reads as such and not as a bare null.
+template <typename T> T *child(QWidget *page, const char *name) {
+    T *found = page->findChild<T *>(QLatin1String(name));
+    if (!found)
+        qWarning() << "no" << name << "in" << page->objectName();
+    return found;
+}
+
 // True once the shared overlay shows no busy state (or there is none).
 inline bool waitIdle(int timeoutMs = 20000) {
     return QTest::qWaitFor(

@@ -56,10 +56,6 @@ QByteArray failure(const char *text) {
     return QByteArray(R"({"error":")") + text + R"(","result":null})";
 }
 
-template <typename T> T *child(QWidget *parent, const char *name) {
-    return parent->findChild<T *>(QLatin1String(name));
-}
-
 } // namespace
 
 class TestServiceEdges : public QObject {

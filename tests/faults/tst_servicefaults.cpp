@@ -58,10 +58,6 @@ void answerEverything(FakeService &service) {
     service.setResult(QStringLiteral("get_epg"), "[]");
 }
 
-template <typename T> T *child(QWidget *parent, const char *name) {
-    return parent->findChild<T *>(QLatin1String(name));
-}
-
 } // namespace
 
 class TestServiceFaults : public QObject {

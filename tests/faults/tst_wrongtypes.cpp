@@ -69,10 +69,6 @@ QStringList blanks(int count) {
     return QStringList(QVector<QString>(count).toList());
 }
 
-template <typename T> T *child(QWidget *parent, const char *name) {
-    return parent->findChild<T *>(QLatin1String(name));
-}
-
 } // namespace
 
 class TestWrongTypes : public QObject {

@@ -24,13 +24,6 @@ using namespace SettingsTestKit;
 
 namespace {
 
-template <typename T> T *child(QWidget *page, const char *name) {
-    T *found = page->findChild<T *>(QLatin1String(name));
-    if (!found)
-        qWarning() << "no" << name << "in" << page->objectName();
-    return found;
-}
-
 QString field(QWidget *page, const char *name) {
     return child<QLineEdit>(page, name)->text();
 }

@@ -42,13 +42,6 @@ QVariantMap storedInfo() {
     return values;
 }
 
-template <typename T> T *child(QWidget *page, const char *name) {
-    T *found = page->findChild<T *>(QLatin1String(name));
-    if (!found)
-        qWarning() << "no" << name << "in" << page->objectName();
-    return found;
-}
-
 } // namespace
 
 class TestSettingsDialog : public QObject {
