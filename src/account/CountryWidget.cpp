@@ -3,7 +3,7 @@
 #include "ui_CountryWidget.h"
 
 #include "account/CountryTable.h"
-#include "app/MainWindow.h"
+#include "app/PageFlow.h"
 #include "app/Messages.h"
 #include "app/SlidingStackedWidget.h"
 
@@ -75,5 +75,5 @@ void CountryWidget::backToSignUp() {
     if (!m_mainWindow)
         return;
     m_mainWindow->stack()->setAnimation(QEasingCurve::OutQuart);
-    m_mainWindow->stack()->slideInIdx(MainWindow::SignUpPage);
+    m_mainWindow->stack()->slideInIdx(PageFlow::SignUpPage);
 }

@@ -7,7 +7,7 @@
 namespace Ui {
 class CountryWidget;
 }
-class MainWindow;
+class PageFlow;
 class QListWidgetItem;
 
 // Country picker: page 2 of the main window. Lists the country table in its
@@ -20,7 +20,7 @@ public:
     explicit CountryWidget(QWidget *parent = nullptr);
     ~CountryWidget() override;
 
-    void setMainWindow(MainWindow *window) { m_mainWindow = window; }
+    void setMainWindow(PageFlow *window) { m_mainWindow = window; }
     // Loads the table afresh and lists it.
     void fill();
 
@@ -32,6 +32,6 @@ private:
     void backToSignUp();
 
     const QScopedPointer<Ui::CountryWidget> ui;
-    MainWindow *m_mainWindow = nullptr;
+    PageFlow *m_mainWindow = nullptr;
     QJsonArray countries; // the table as last loaded, in list order
 };

@@ -4,7 +4,7 @@
 
 #include "app/AppFont.h"
 #include "app/AppState.h"
-#include "app/MainWindow.h"
+#include "app/PageFlow.h"
 #include "app/Messages.h"
 #include "app/SettingsKeys.h"
 #include "app/SlidingStackedWidget.h"
@@ -102,7 +102,7 @@ void LoginWidget::rpcDone(const QJsonValue &result) {
 
     if (!m_mainWindow)
         return;
-    m_mainWindow->stack()->slideInIdx(MainWindow::DevicePage);
+    m_mainWindow->stack()->slideInIdx(PageFlow::DevicePage);
     m_mainWindow->afterSignIn();
 }
 
@@ -128,5 +128,5 @@ void LoginWidget::on_pushButton_3_clicked() {
     if (!m_mainWindow)
         return;
     m_mainWindow->loadPlaylistPage();
-    m_mainWindow->stack()->slideInIdx(MainWindow::PlaylistPage);
+    m_mainWindow->stack()->slideInIdx(PageFlow::PlaylistPage);
 }

@@ -8,7 +8,7 @@ namespace Ui {
 class LoginWidget;
 }
 class JsonRpc;
-class MainWindow;
+class PageFlow;
 
 // Sign-in page: page 0 of the main window. Checks the typed user name and
 // password with the service, stores them and moves on to the device page.
@@ -19,7 +19,7 @@ public:
     explicit LoginWidget(QWidget *parent = nullptr);
     ~LoginWidget() override;
 
-    void setMainWindow(MainWindow *window) { m_mainWindow = window; }
+    void setMainWindow(PageFlow *window) { m_mainWindow = window; }
     // Empties the password field (after a sign-out).
     void clearPassword();
 
@@ -42,5 +42,5 @@ private:
     JsonRpc *newClient();
 
     const QScopedPointer<Ui::LoginWidget> ui;
-    MainWindow *m_mainWindow = nullptr;
+    PageFlow *m_mainWindow = nullptr;
 };

@@ -4,7 +4,7 @@
 
 #include "account/LoginWidget.h"
 #include "app/AppState.h"
-#include "app/MainWindow.h"
+#include "app/PageFlow.h"
 #include "app/Messages.h"
 #include "app/SettingsKeys.h"
 #include "settings/DialogMainSettings.h"
@@ -68,11 +68,8 @@ void ProfileWidget::on_pushButton_signout_clicked() {
 
     if (DialogMainSettings *dialog = DialogMainSettings::of(this))
         dialog->close();
-    if (MainWindow *window = state.mainWindow) {
-        // The next user of this computer must not find the password typed
-        // in for them.
-        if (LoginWidget *login = window->loginPage())
-            login->clearPassword();
+    if (PageFlow *window = state.pageFlow()) {
+        window->clearSignInPassword();
         window->returnToSignIn();
     }
 }

@@ -4,7 +4,7 @@
 
 #include "account/CountryTable.h"
 #include "app/AppState.h"
-#include "app/MainWindow.h"
+#include "app/PageFlow.h"
 #include "app/Messages.h"
 #include "app/SlidingStackedWidget.h"
 #include "service/JsonRpc.h"
@@ -212,5 +212,5 @@ void RegistryWidget::on_pushButton_back_clicked() {
     if (!m_mainWindow)
         return;
     m_mainWindow->stack()->setAnimation(QEasingCurve::OutQuart);
-    m_mainWindow->stack()->slideInIdx(MainWindow::SignInPage);
+    m_mainWindow->stack()->slideInIdx(PageFlow::SignInPage);
 }

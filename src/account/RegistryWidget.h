@@ -8,7 +8,7 @@
 namespace Ui {
 class RegistryWidget;
 }
-class MainWindow;
+class PageFlow;
 
 // Sign-up by phone: page 1 of the main window. The user gives a dialling
 // code (or picks a country), a phone number, a name and a password twice;
@@ -22,7 +22,7 @@ public:
     explicit RegistryWidget(QWidget *parent = nullptr);
     ~RegistryWidget() override;
 
-    void setMainWindow(MainWindow *window) { m_mainWindow = window; }
+    void setMainWindow(PageFlow *window) { m_mainWindow = window; }
 
     // Each time the page opens: guess the country of the computer.
     void start();
@@ -50,7 +50,7 @@ private:
     void failCheck(const QString &message, QWidget *focus);
 
     const QScopedPointer<Ui::RegistryWidget> ui;
-    MainWindow *m_mainWindow = nullptr;
+    PageFlow *m_mainWindow = nullptr;
     // False while the geolocation answer is awaited, true once the sign-up
     // has been sent: rpcDone() serves both.
     bool awaitingSignUp = false;

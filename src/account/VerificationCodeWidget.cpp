@@ -3,7 +3,7 @@
 #include "ui_VerificationCodeWidget.h"
 
 #include "app/AppState.h"
-#include "app/MainWindow.h"
+#include "app/PageFlow.h"
 #include "app/Messages.h"
 #include "app/SlidingStackedWidget.h"
 #include "service/JsonRpc.h"
@@ -79,5 +79,5 @@ void VerificationCodeWidget::on_pushButton_back_clicked() {
     if (!m_mainWindow)
         return;
     m_mainWindow->stack()->setAnimation(QEasingCurve::OutExpo);
-    m_mainWindow->stack()->slideInIdx(MainWindow::SignUpPage);
+    m_mainWindow->stack()->slideInIdx(PageFlow::SignUpPage);
 }

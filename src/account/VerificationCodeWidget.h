@@ -8,7 +8,7 @@
 namespace Ui {
 class VerificationCodeWidget;
 }
-class MainWindow;
+class PageFlow;
 
 // SMS code verification: page 3 of the main window. Sends the code the new
 // account received by SMS with "verify_code"; once the service confirms, the
@@ -21,7 +21,7 @@ public:
     explicit VerificationCodeWidget(QWidget *parent = nullptr);
     ~VerificationCodeWidget() override;
 
-    void setMainWindow(MainWindow *window) { m_mainWindow = window; }
+    void setMainWindow(PageFlow *window) { m_mainWindow = window; }
     // The sign-up page's hand-over: the phone with its "+", and the password.
     void setData(const QString &phone, const QString &password);
 
@@ -35,7 +35,7 @@ private:
     void invalidCode();
 
     const QScopedPointer<Ui::VerificationCodeWidget> ui;
-    MainWindow *m_mainWindow = nullptr;
+    PageFlow *m_mainWindow = nullptr;
     QString phone;    // "+" removed at the first submission
     QString password; // kept for the hand-over, not used here
 };

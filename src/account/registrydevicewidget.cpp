@@ -3,7 +3,7 @@
 #include "ui_registrydevicewidget.h"
 
 #include "app/AppState.h"
-#include "app/MainWindow.h"
+#include "app/PageFlow.h"
 #include "app/Messages.h"
 #include "app/SettingsKeys.h"
 #include "app/SlidingStackedWidget.h"
@@ -181,7 +181,7 @@ void registrydevicewidget::openPlaylistPage() {
     if (!m_mainWindow)
         return;
     m_mainWindow->loadPlaylistPage();
-    m_mainWindow->stack()->slideInIdx(MainWindow::PlaylistPage);
+    m_mainWindow->stack()->slideInIdx(PageFlow::PlaylistPage);
 }
 
 void registrydevicewidget::clickBack() {
@@ -205,7 +205,7 @@ void registrydevicewidget::clickBack() {
     }
     state.plainNameSignIn = false;
     if (m_mainWindow)
-        m_mainWindow->stack()->slideInIdx(MainWindow::SignInPage);
+        m_mainWindow->stack()->slideInIdx(PageFlow::SignInPage);
 }
 
 void registrydevicewidget::rpcError(const QString &error) {

@@ -10,7 +10,7 @@ namespace Ui {
 class registrydevicewidget;
 }
 class JsonRpc;
-class MainWindow;
+class PageFlow;
 class QListWidgetItem;
 
 // Device registration page: page 4 of the main window. Lists the account's
@@ -24,7 +24,7 @@ public:
     explicit registrydevicewidget(QWidget *parent = nullptr);
     ~registrydevicewidget() override;
 
-    void setMainWindow(MainWindow *window) { m_mainWindow = window; }
+    void setMainWindow(PageFlow *window) { m_mainWindow = window; }
     // Starts the page afresh; called each time the page is entered.
     void loadDevices();
 
@@ -43,7 +43,7 @@ private:
     void openPlaylistPage();
 
     const QScopedPointer<Ui::registrydevicewidget> ui;
-    MainWindow *m_mainWindow = nullptr;
+    PageFlow *m_mainWindow = nullptr;
     QString token;
     // After a connection failure the next button reloads the page.
     bool refreshMode = false;

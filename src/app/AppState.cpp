@@ -1,5 +1,6 @@
 #include "app/AppState.h"
 
+#include "app/PageFlow.h"
 #include "app/SettingsKeys.h"
 
 #include <QSettings>
@@ -32,4 +33,8 @@ void AppState::reset()
     QTranslator *translator = appTranslator.data();
     *this = AppState();
     appTranslator = translator;
+}
+
+PageFlow *AppState::pageFlow() const {
+    return dynamic_cast<PageFlow *>(mainWindow.data());
 }

@@ -1,12 +1,13 @@
 #pragma once
 
+#include <QMainWindow>
 #include <QPointer>
 #include <QString>
 
 class AlertFrame;
 class DialogMainSettings;
 class HomeWidget;
-class MainWindow;
+class PageFlow;
 class QTranslator;
 
 // The one record of the run that every page reads and writes directly.
@@ -30,7 +31,10 @@ struct AppState {
     bool dialogCreated = false;
     QPointer<DialogMainSettings> settingsDialog;
 
-    QPointer<MainWindow> mainWindow;
+    // The main window as a window; pageFlow() is the same object as the
+    // transitions between pages, null once the window has gone.
+    QPointer<QMainWindow> mainWindow;
+    PageFlow *pageFlow() const;
     QPointer<AlertFrame> alertFrame;
     QPointer<HomeWidget> homeWidget;
 

@@ -209,3 +209,11 @@ void MainWindow::fitFullScreen() {
     }
     m_home->toggleFullScreen();
 }
+
+void MainWindow::clearSignInPassword() {
+    m_login->clearPassword();
+}
+
+QWidget *MainWindow::page(Page page) const {
+    return m_stack->widget(page);
+}

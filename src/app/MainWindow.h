@@ -4,6 +4,8 @@
 #include <QScopedPointer>
 #include <QTranslator>
 
+#include "app/PageFlow.h"
+
 namespace Ui {
 class MainWindow;
 }
@@ -19,43 +21,32 @@ class HomeWidget;
 
 // The program's one top-level window. It owns the pages of the sign-in and
 // playlist flow and the channel browser in one sliding stack, and offers
-// the pages the transitions between them: pages never call each other.
-class MainWindow : public QMainWindow {
+// the pages the transitions between them (PageFlow): pages never call
+// each other.
+class MainWindow : public QMainWindow, public PageFlow {
     Q_OBJECT
 
 public:
-    // Indices of the pages in the stack, fixed by the order of insertion.
-    enum Page {
-        SignInPage = 0,
-        SignUpPage = 1,
-        CountryPage = 2,
-        CodePage = 3,
-        DevicePage = 4,
-        PlaylistPage = 5,
-        AddPlaylistPage = 6,
-        HomePage = 7,
-    };
-
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
 
     // Transitions the pages ask for.
-    void afterSignIn();
-    void loadPlaylistPage();
-    void enterMainMode();
-    void showDirectLink(bool linkMode, const QString &filePath);
-    void showSignUp();
-    void showCountryPicker();
-    void setSignUpCountry(const QString &name, const QString &dialCode);
-    void showCodeVerification(const QString &phone, const QString &password);
-    void returnToSignIn();
-    // Back from the channel browser to a page of the sign-in flow, in the
-    // window's small size; the device and playlist pages load again.
-    void leaveMainMode(Page page);
-    void fitFullScreen();
+    void afterSignIn() override;
+    void loadPlaylistPage() override;
+    void enterMainMode() override;
+    void showDirectLink(bool linkMode, const QString &filePath) override;
+    void showSignUp() override;
+    void showCountryPicker() override;
+    void setSignUpCountry(const QString &name, const QString &dialCode) override;
+    void showCodeVerification(const QString &phone, const QString &password) override;
+    void returnToSignIn() override;
+    void leaveMainMode(Page page) override;
+    void fitFullScreen() override;
+    void clearSignInPassword() override;
 
-    SlidingStackedWidget *stack() const { return m_stack; }
-    QTranslator *translator() { return &m_translator; }
+    SlidingStackedWidget *stack() const override { return m_stack; }
+    QWidget *page(Page page) const override;
+    QTranslator *translator() override { return &m_translator; }
     QString fontFamily() const { return m_fontFamily; }
     bool returnToSignInRequested() const { return m_returnToSignIn; }
 

@@ -1,11 +1,9 @@
 #include "channels/HomeWidget.h"
 
-#include "account/LoginWidget.h"
-#include "account/registrydevicewidget.h"
 #include "app/AppState.h"
 #include "app/Clock.h"
 #include "app/DataPaths.h"
-#include "app/MainWindow.h"
+#include "app/PageFlow.h"
 #include "app/Messages.h"
 #include "app/SettingsKeys.h"
 #include "channels/ChannelMarks.h"
@@ -20,7 +18,6 @@
 #include "player/PlayerButtomToolBar.h"
 #include "player/PlayerToolBar.h"
 #include "player/PlayerWidget.h"
-#include "playlists/Playlistwidget.h"
 #include "service/JsonRpc.h"
 #include "service/ServiceError.h"
 #include "settings/DialogMainSettings.h"
@@ -456,8 +453,8 @@ void HomeWidget::failLoad(const QString &error) {
     SharedOverlay::hideBusy();
 
     AppState &state = appState();
-    MainWindow *window = state.mainWindow;
-    const bool onMainWindow = window && window->homeWidget() == this;
+    PageFlow *window = state.pageFlow();
+    const bool onMainWindow = window && window->page(PageFlow::HomePage) == this;
     QWidget *page = this;
     QSettings settings(SettingsKeys::organisation, SettingsKeys::application);
     settings.beginGroup(SettingsKeys::groupInfo);
@@ -470,8 +467,8 @@ void HomeWidget::failLoad(const QString &error) {
         settings.setValue(SettingsKeys::playlistId, 0);
         settings.setValue(SettingsKeys::playlistName, QString());
         if (onMainWindow) {
-            window->leaveMainMode(MainWindow::PlaylistPage);
-            page = window->playlistPage();
+            window->leaveMainMode(PageFlow::PlaylistPage);
+            page = window->page(PageFlow::PlaylistPage);
         }
         break;
     case ServiceError::Kind::DeviceGone:
@@ -484,8 +481,8 @@ void HomeWidget::failLoad(const QString &error) {
         settings.setValue(SettingsKeys::playlistId, 0);
         settings.setValue(SettingsKeys::playlistName, QString());
         if (onMainWindow) {
-            window->leaveMainMode(MainWindow::DevicePage);
-            page = window->devicePage();
+            window->leaveMainMode(PageFlow::DevicePage);
+            page = window->page(PageFlow::DevicePage);
         }
         break;
     case ServiceError::Kind::WrongCredentials:
@@ -494,8 +491,8 @@ void HomeWidget::failLoad(const QString &error) {
         state.password.clear();
         settings.setValue(SettingsKeys::userPassword, QString());
         if (onMainWindow) {
-            window->leaveMainMode(MainWindow::SignInPage);
-            page = window->loginPage();
+            window->leaveMainMode(PageFlow::SignInPage);
+            page = window->page(PageFlow::SignInPage);
         }
         break;
     default:
@@ -943,7 +940,7 @@ void HomeWidget::toggleEpgPanel() {
 }
 
 void HomeWidget::reloadTranslator() {
-    MainWindow *window = appState().mainWindow;
+    PageFlow *window = appState().pageFlow();
     if (!window)
         return;
     QTranslator *translator = window->translator();

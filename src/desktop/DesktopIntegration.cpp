@@ -1,7 +1,6 @@
 #include "desktop/DesktopIntegration.h"
 
 #include "app/AppState.h"
-#include "app/MainWindow.h"
 #include "channels/HomeWidget.h"
 #include "desktop/MediaSession.h"
 #include "desktop/ScreenSaverInhibitor.h"

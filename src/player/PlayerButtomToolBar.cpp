@@ -1,7 +1,7 @@
 #include "player/PlayerButtomToolBar.h"
 
 #include "app/AppState.h"
-#include "app/MainWindow.h"
+#include "app/PageFlow.h"
 #include "app/SettingsKeys.h"
 #include "channels/HomeWidget.h"
 #include "player/PlayerWidget.h"
@@ -96,7 +96,7 @@ void PlayerButtomToolBar::showMuteIcon(bool mute) {
 }
 
 void PlayerButtomToolBar::on_fullscreen_button_clicked() {
-    if (MainWindow *window = appState().mainWindow.data())
+    if (PageFlow *window = appState().pageFlow())
         window->fitFullScreen();
     else if (HomeWidget *home = homePage())
         home->toggleFullScreen();

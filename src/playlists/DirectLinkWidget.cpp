@@ -3,7 +3,7 @@
 #include "ui_DirectLinkWidget.h"
 
 #include "app/AppState.h"
-#include "app/MainWindow.h"
+#include "app/PageFlow.h"
 #include "app/Messages.h"
 #include "app/SlidingStackedWidget.h"
 #include "playlists/OfflinePlaylistStore.h"
@@ -73,8 +73,8 @@ DirectLinkWidget::DirectLinkWidget(QWidget *parent)
 
 DirectLinkWidget::~DirectLinkWidget() = default;
 
-MainWindow *DirectLinkWidget::mainWindow() const {
-    return m_mainWindow ? m_mainWindow : appState().mainWindow.data();
+PageFlow *DirectLinkWidget::mainWindow() const {
+    return m_mainWindow ? m_mainWindow : appState().pageFlow();
 }
 
 bool DirectLinkWidget::isAcceptedLink(const QString &link) {
@@ -280,7 +280,7 @@ void DirectLinkWidget::finish() {
         frame->hideBusy();
     on_pushButton_back_clicked();
     if (!appState().dialogCreated) {
-        if (MainWindow *window = mainWindow())
+        if (PageFlow *window = mainWindow())
             window->loadPlaylistPage();
     } else if (DialogMainSettings *dialog = appState().settingsDialog) {
         dialog->reloadPlaylistPage();
@@ -296,8 +296,8 @@ void DirectLinkWidget::on_pushButton_back_clicked() {
         }
         return;
     }
-    if (MainWindow *window = mainWindow()) {
+    if (PageFlow *window = mainWindow()) {
         window->stack()->setAnimation(QEasingCurve::OutQuart);
-        window->stack()->slideInIdx(MainWindow::PlaylistPage);
+        window->stack()->slideInIdx(PageFlow::PlaylistPage);
     }
 }

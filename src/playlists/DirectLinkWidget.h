@@ -12,7 +12,7 @@ namespace Ui {
 class DirectLinkWidget;
 }
 class JsonRpc;
-class MainWindow;
+class PageFlow;
 class QLineEdit;
 class QNetworkReply;
 class QTemporaryDir;
@@ -32,7 +32,7 @@ public:
     explicit DirectLinkWidget(QWidget *parent = nullptr);
     ~DirectLinkWidget() override;
 
-    void setMainWindow(MainWindow *window) { m_mainWindow = window; }
+    void setMainWindow(PageFlow *window) { m_mainWindow = window; }
     // linkMode true: add from a link typed here (path empty); false: add the
     // local file at path under a title typed here.
     void setMode(bool linkMode, const QString &path);
@@ -54,7 +54,7 @@ private slots:
     void upload_finished(QNetworkReply *m_reply);
 
 private:
-    MainWindow *mainWindow() const;
+    PageFlow *mainWindow() const;
     JsonRpc *newClient();
     void signIn();
     void startDownload(const QString &link);
@@ -67,7 +67,7 @@ private:
     void finish();
 
     const QScopedPointer<Ui::DirectLinkWidget> ui;
-    MainWindow *m_mainWindow = nullptr;
+    PageFlow *m_mainWindow = nullptr;
     bool linkMode = true;
     QString chosenPath;
     QString uploadPath;

@@ -3,7 +3,7 @@
 #include "ui_Playlistwidget.h"
 
 #include "app/AppState.h"
-#include "app/MainWindow.h"
+#include "app/PageFlow.h"
 #include "app/Messages.h"
 #include "app/SettingsKeys.h"
 #include "app/SlidingStackedWidget.h"
@@ -91,8 +91,8 @@ Playlistwidget::Playlistwidget(QWidget *parent)
 
 Playlistwidget::~Playlistwidget() = default;
 
-MainWindow *Playlistwidget::mainWindow() const {
-    return m_mainWindow ? m_mainWindow : appState().mainWindow.data();
+PageFlow *Playlistwidget::mainWindow() const {
+    return m_mainWindow ? m_mainWindow : appState().pageFlow();
 }
 
 JsonRpc *Playlistwidget::newClient() {
@@ -251,7 +251,7 @@ void Playlistwidget::clickListItem(QListWidgetItem *) {
             home->reload();
             home->updatePlaylistName();
         }
-    } else if (MainWindow *window = mainWindow()) {
+    } else if (PageFlow *window = mainWindow()) {
         window->enterMainMode();
     }
 }
@@ -327,7 +327,7 @@ void Playlistwidget::openAddPage(bool linkMode, const QString &path) {
     if (appState().dialogCreated) {
         if (DialogMainSettings *dialog = appState().settingsDialog)
             dialog->showDirectLink(linkMode, path);
-    } else if (MainWindow *window = mainWindow()) {
+    } else if (PageFlow *window = mainWindow()) {
         window->showDirectLink(linkMode, path);
     }
 }
@@ -339,13 +339,13 @@ void Playlistwidget::on_pushButton_go_clicked() {
 void Playlistwidget::clickBack() {
     const AppState &state = appState();
     if (state.offlineMode || !state.dialogCreated) {
-        MainWindow *window = mainWindow();
+        PageFlow *window = mainWindow();
         if (!window)
             return;
         SlidingStackedWidget *stack = window->stack();
         stack->setVerticalMode(false);
         stack->setAnimation(QEasingCurve::OutExpo);
-        stack->slideInIdx(state.offlineMode ? MainWindow::SignInPage : MainWindow::DevicePage);
+        stack->slideInIdx(state.offlineMode ? PageFlow::SignInPage : PageFlow::DevicePage);
         return;
     }
     if (DialogMainSettings *dialog = state.settingsDialog)

@@ -11,7 +11,7 @@ namespace Ui {
 class Playlistwidget;
 }
 class JsonRpc;
-class MainWindow;
+class PageFlow;
 class QListWidgetItem;
 
 // Playlist selection: page 5 of the main window and page 1 of the settings
@@ -25,7 +25,7 @@ public:
     explicit Playlistwidget(QWidget *parent = nullptr);
     ~Playlistwidget() override;
 
-    void setMainWindow(MainWindow *window) { m_mainWindow = window; }
+    void setMainWindow(PageFlow *window) { m_mainWindow = window; }
     void loadPlaylists();
 
 protected:
@@ -45,7 +45,7 @@ private slots:
 
 private:
     // The main window; the settings dialog's instance is never told it.
-    MainWindow *mainWindow() const;
+    PageFlow *mainWindow() const;
     JsonRpc *newClient();
     void signIn();
     // Accounts signed in with a plain name get no "New Playlist" section.
@@ -54,7 +54,7 @@ private:
     void setRefreshMode(bool on);
 
     const QScopedPointer<Ui::Playlistwidget> ui;
-    MainWindow *m_mainWindow = nullptr;
+    PageFlow *m_mainWindow = nullptr;
     QString token;
     QJsonArray playlists;
     bool refreshMode = false;

@@ -2,7 +2,6 @@
 
 #include "account/ProfileWidget.h"
 #include "app/AppState.h"
-#include "app/MainWindow.h"
 #include "app/SlidingStackedWidget.h"
 #include "playlists/DirectLinkWidget.h"
 #include "playlists/Playlistwidget.h"
@@ -100,7 +99,7 @@ void DialogMainSettings::releaseAlertFrame() {
     AlertFrame *overlay = appState().alertFrame;
     if (!overlay || !isAncestorOf(overlay))
         return;
-    MainWindow *window = appState().mainWindow;
+    QMainWindow *window = appState().mainWindow;
     if (!window)
         return; // nothing left to hand it to: it goes with the dialog
     // Nothing in the dialog can end a busy state or dismiss an alert any

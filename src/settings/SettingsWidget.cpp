@@ -3,7 +3,6 @@
 #include "ui_SettingsWidget.h"
 
 #include "app/AppState.h"
-#include "app/MainWindow.h"
 #include "app/Messages.h"
 #include "app/SettingsKeys.h"
 #include "channels/ListItemDelegate.h"
@@ -97,7 +96,7 @@ void SettingsWidget::toggleOnTop(QListWidgetItem *item) {
     AppState &state = appState();
     state.onTop = item->data(ListItemDelegate::CheckedRole).toInt() == 0;
     item->setData(ListItemDelegate::CheckedRole, state.onTop ? 1 : 0);
-    if (MainWindow *window = state.mainWindow)
+    if (QMainWindow *window = state.mainWindow)
         setFlags(window, DialogMainSettings::mainWindowFlags(window->windowFlags(), state.onTop));
     // The dialog keeps both hints either way: it is modal and must never
     // fall behind the window it blocks.

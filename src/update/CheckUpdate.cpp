@@ -1,7 +1,8 @@
 #include "update/CheckUpdate.h"
 
 #include "app/AppState.h"
-#include "app/MainWindow.h"
+#include "app/PageFlow.h"
+#include "app/SlidingStackedWidget.h"
 #include "app/Messages.h"
 #include "app/SlidingStackedWidget.h"
 #include "update/UpdaterFiles.h"
@@ -118,7 +119,7 @@ void CheckUpdate::handOverToUpdater() {
 
 void CheckUpdate::finishHousekeepingAndShow() {
     AppState &state = appState();
-    MainWindow *window = state.mainWindow;
+    QMainWindow *window = state.mainWindow;
     if (window && state.onTop)
         window->setWindowFlags(window->windowFlags() | Qt::WindowStaysOnTopHint |
                                Qt::X11BypassWindowManagerHint);
@@ -149,7 +150,8 @@ void CheckUpdate::finishHousekeepingAndShow() {
 }
 
 void CheckUpdate::notify(const QString &title, const QString &message) {
-    MainWindow *window = appState().mainWindow;
+    QMainWindow *window = appState().mainWindow;
+    PageFlow *flow = appState().pageFlow();
     AlertFrame *overlay = appState().alertFrame;
     if (!window || !overlay || m_showPending) {
         m_noticeTitle = title;
@@ -157,7 +159,7 @@ void CheckUpdate::notify(const QString &title, const QString &message) {
         return;
     }
     m_notice.clear();
-    QWidget *page = window->stack()->currentWidget();
+    QWidget *page = flow ? flow->stack()->currentWidget() : nullptr;
     overlay->showAlert(page ? page : window, title, message);
 }
 

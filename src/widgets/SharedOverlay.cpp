@@ -1,7 +1,8 @@
 #include "widgets/SharedOverlay.h"
 
 #include "app/AppState.h"
-#include "app/MainWindow.h"
+#include "app/PageFlow.h"
+#include "app/SlidingStackedWidget.h"
 #include "app/Messages.h"
 #include "app/SlidingStackedWidget.h"
 #include "widgets/AlertFrame.h"
@@ -27,9 +28,10 @@ QWidget *pageOnScreen(QWidget *page) {
         return modal;
     if (page && page->isVisible())
         return page;
-    if (MainWindow *window = appState().mainWindow) {
-        if (window->isVisible() && window->stack()->currentWidget())
-            return window->stack()->currentWidget();
+    QMainWindow *window = appState().mainWindow;
+    if (PageFlow *flow = appState().pageFlow()) {
+        if (window->isVisible() && flow->stack()->currentWidget())
+            return flow->stack()->currentWidget();
     }
     return page;
 }
