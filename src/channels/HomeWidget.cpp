@@ -36,7 +36,6 @@
 #include <QListWidget>
 #include <QPainter>
 #include <QScreen>
-#include <QScrollBar>
 #include <QScroller>
 #include <QSettings>
 #include <QSplitter>
@@ -248,6 +247,9 @@ void HomeWidget::retireLoadedData() {
     // seconds: it is handed over and released a slice at a time.
     shownChannels = QJsonArray();
     m_shownPositions.clear();
+    m_shownRows.clear();
+    m_guideMembers.clear();
+    m_askedGuides.clear();
     if (!channels.isEmpty())
         m_oldChannels.append(std::move(channels));
     channels = QJsonArray();
@@ -524,6 +526,9 @@ void HomeWidget::LoadChanelDone(const QJsonValue &result) {
         const QJsonObject record = channels.at(i).toObject();
         m_positions[record.value(idKey).toInt()].append(i);
         m_groupMembers[record.value(groupIdKey).toInt()].append(i);
+        const int epgId = record.value(epgIdKey).toInt();
+        if (epgId != 0)
+            m_guideMembers[epgId].append(i);
     }
 
     // An offline playlist has no account and no addresses of logos or
@@ -571,11 +576,18 @@ void HomeWidget::sendRequestBatch() {
             ++m_openLogos;
             logo->load(pict, id);
         }
-        auto *guide = new XmlUrl(m_requests);
-        connect(guide, &XmlUrl::GetEpgDoneEmit, this, &HomeWidget::EpgDone);
-        m_openGuides.insert(guide);
-        guide->installEventFilter(this);
-        guide->requestEpg(token, QString::number(epgId), id);
+        // A guide id already asked for in this load brings this channel's
+        // programmes with the first channel's answer. Id 0 is looked up by
+        // channel, so each of those is asked for on its own.
+        if (epgId == 0 || !m_askedGuides.contains(epgId)) {
+            if (epgId != 0)
+                m_askedGuides.insert(epgId);
+            auto *guide = new XmlUrl(m_requests);
+            connect(guide, &XmlUrl::GetEpgDoneEmit, this, &HomeWidget::EpgDone);
+            m_openGuides.insert(guide);
+            guide->installEventFilter(this);
+            guide->requestEpg(token, QString::number(epgId), id);
+        }
         if (slice.elapsed() >= sliceMs) {
             scheduleRequests();
             break;
@@ -595,12 +607,19 @@ void HomeWidget::EpgDone(int &id, const QJsonValue &result, XmlUrl &xmlUrl) {
     const int position = positionOf(id);
     if (position < 0)
         return;
-    QJsonObject record = channels.at(position).toObject();
-    record.insert(epgKey, result);
-    channels.replace(position, record);
-    m_schedules[position] = std::make_unique<EpgSchedule>(result);
-    if (m_player)
-        m_player->updateChannel(record);
+    const int epgId = channels.at(position).toObject().value(epgIdKey).toInt();
+    const QVector<int> sharing =
+        epgId != 0 ? m_guideMembers.value(epgId, {position}) : QVector<int>{position};
+    const auto schedule = std::make_shared<EpgSchedule>(result);
+    for (int member : sharing) {
+        QJsonObject record = channels.at(member).toObject();
+        record.insert(epgKey, result);
+        channels.replace(member, record);
+        m_schedules[member] = schedule;
+        updateRowsOf(member);
+        if (m_player)
+            m_player->updateChannel(record);
+    }
 }
 
 void HomeWidget::ImageDone(int &id, QString &path) {
@@ -611,6 +630,7 @@ void HomeWidget::ImageDone(int &id, QString &path) {
     record.insert(pictKey, path);
     channels.replace(position, record);
     m_channelDelegate->forgetLogo(path);
+    updateRowsOf(position);
     if (m_player)
         m_player->updateChannel(record);
 }
@@ -647,7 +667,7 @@ void HomeWidget::finishLoadWhenReady() {
 }
 
 const EpgSchedule &HomeWidget::scheduleAt(int position) {
-    std::unique_ptr<EpgSchedule> &schedule = m_schedules[position];
+    std::shared_ptr<EpgSchedule> &schedule = m_schedules[position];
     if (!schedule) {
         // Records without programme data (all of an offline playlist)
         // share one empty schedule.
@@ -655,17 +675,29 @@ const EpgSchedule &HomeWidget::scheduleAt(int position) {
         const QJsonValue epg = channels.at(position).toObject().value(epgKey);
         if (!epg.isArray())
             return none;
-        schedule = std::make_unique<EpgSchedule>(epg);
+        schedule = std::make_shared<EpgSchedule>(epg);
     }
     return *schedule;
 }
 
 void HomeWidget::appendChannelRow(int position, const QDateTime &now) {
     const QJsonObject record = channels.at(position).toObject();
+    m_shownRows[position].append(shownChannels.size());
     shownChannels.append(record);
     m_shownPositions.append(position);
-    const EpgProgramme programme = scheduleAt(position).current(now);
     auto *item = new QListWidgetItem;
+    fillRow(item, position, now);
+    // The width must be a size for the hint to count; the view stretches
+    // the row across the list anyway.
+    item->setSizeHint(QSize(0, channelRowHeight));
+    ui->listWidget->addItem(item);
+}
+
+void HomeWidget::fillRow(QListWidgetItem *item, int position, const QDateTime &now) {
+    const QJsonObject record = channels.at(position).toObject();
+    const EpgProgramme programme = scheduleAt(position).current(now);
+    // setData() repaints only a role that changed, so an unchanged row
+    // costs no paint at the minute refresh.
     item->setData(Qt::DisplayRole, record.value(titleKey).toString());
     item->setData(ListItemDelegate::ProgrammeRole, programme.value(QStringLiteral("name")));
     item->setData(ListItemDelegate::LogoRole, record.value(pictKey).toString());
@@ -674,10 +706,19 @@ void HomeWidget::appendChannelRow(int position, const QDateTime &now) {
     const bool playing = record.value(idKey).toInt() == playingChannelId;
     item->setData(ListItemDelegate::PlayingRole,
                   playing ? QStringLiteral("1") : QStringLiteral("0"));
-    // The width must be a size for the hint to count; the view stretches
-    // the row across the list anyway.
-    item->setSizeHint(QSize(0, channelRowHeight));
-    ui->listWidget->addItem(item);
+}
+
+void HomeWidget::updateRowsOf(int position) {
+    const auto rows = m_shownRows.constFind(position);
+    if (rows == m_shownRows.constEnd())
+        return;
+    const QDateTime now = Clock::now();
+    const QJsonValue record = channels.at(position);
+    for (int row : *rows) {
+        shownChannels.replace(row, record);
+        if (QListWidgetItem *item = ui->listWidget->item(row))
+            fillRow(item, position, now);
+    }
 }
 
 void HomeWidget::showGroup(int row) {
@@ -685,6 +726,7 @@ void HomeWidget::showGroup(int row) {
     list->clear();
     shownChannels = QJsonArray();
     m_shownPositions.clear();
+    m_shownRows.clear();
 
     const int groupId = groups.at(row).toObject().value(idKey).toInt();
     const QDateTime now = Clock::now();
@@ -790,12 +832,9 @@ void HomeWidget::playCurrentChannel() {
 
     playingChannelId = record.value(idKey).toInt();
     playingGroupRow = strip->currentRow();
-    // The rows are made again with the new mark; the played row stays
-    // selected and in view.
-    const int scroll = list->verticalScrollBar()->value();
-    showGroup(playingGroupRow);
-    list->setCurrentRow(row);
-    list->verticalScrollBar()->setValue(scroll);
+    // The rows take the new mark in place; the played row stays selected
+    // and in view.
+    refreshRows();
 }
 
 void HomeWidget::playAt(int row) {
@@ -827,12 +866,16 @@ void HomeWidget::timerEvent(QTimerEvent *event) {
     const int groupRow = ui->listWidget_2->currentRow();
     if (groupRow < 0)
         return;
+    refreshRows();
+}
+
+void HomeWidget::refreshRows() {
+    // The rows are brought up to date in place: the selection, the scroll
+    // position and the rows' items stay as they are.
     QListWidget *list = ui->listWidget;
-    const int row = list->currentRow();
-    const int scroll = list->verticalScrollBar()->value();
-    showGroup(groupRow);
-    list->setCurrentRow(row);
-    list->verticalScrollBar()->setValue(scroll);
+    const QDateTime now = Clock::now();
+    for (int row = 0; row < list->count() && row < m_shownPositions.size(); ++row)
+        fillRow(list->item(row), m_shownPositions.at(row), now);
 }
 
 void HomeWidget::GetFavoriteDone(const QJsonValue &result) {

@@ -43,8 +43,10 @@ class XmlUrl;
 // playlist is read from its file instead and nothing is sent. Each channel
 // then gets its logo and its programme data, a few requests at a time so
 // that a long playlist does not freeze the window; the session is signed
-// out once the last programme request is through. The channel rows are
-// rebuilt once a minute so that the current programme stays fresh.
+// out once the last programme request is through. Channels that share a
+// guide id share one programme request and one schedule. A row on screen
+// shows a logo or programme list as soon as it arrives, and the rows are
+// updated in place once a minute so that the current programme stays fresh.
 class HomeWidget : public QWidget {
     Q_OBJECT
 
@@ -171,6 +173,13 @@ private:
     void endSessionWhenDone();
     void guideFinished(QObject *guide);
     void appendChannelRow(int position, const QDateTime &now);
+    // Sets what the row of item shows for the record at position.
+    void fillRow(QListWidgetItem *item, int position, const QDateTime &now);
+    // Shows again the rows of the record at position, and keeps the shown
+    // copy of the record in step.
+    void updateRowsOf(int position);
+    // Brings every row of the group shown up to date.
+    void refreshRows();
     bool hasFavoritesGroup() const;
     void insertFavoritesGroup();
     void playAt(int row);
@@ -199,8 +208,15 @@ private:
     // Channel id, and group id, -> positions in channels, in array order.
     QHash<int, QVector<int>> m_positions;
     QHash<int, QVector<int>> m_groupMembers;
-    // The programme data of each record, read once per answer.
-    std::vector<std::unique_ptr<EpgSchedule>> m_schedules;
+    // Row numbers in the list of each shown position.
+    QHash<int, QVector<int>> m_shownRows;
+    // Non-zero guide id -> positions in channels that use it; each guide id
+    // is asked for once per load.
+    QHash<int, QVector<int>> m_guideMembers;
+    QSet<int> m_askedGuides;
+    // The programme data of each record, read once per answer and shared by
+    // the records of one guide id.
+    std::vector<std::shared_ptr<EpgSchedule>> m_schedules;
     // The requests of the current load (service calls, logos, programme
     // data); a new load drops what is still under way.
     QPointer<QObject> m_requests;
@@ -221,7 +237,7 @@ private:
 
     // What earlier loads left behind, released a slice at a time.
     QVector<QJsonArray> m_oldChannels;
-    std::vector<std::unique_ptr<EpgSchedule>> m_oldSchedules;
+    std::vector<std::shared_ptr<EpgSchedule>> m_oldSchedules;
     QStringList m_oldLogoFolders;
     std::unique_ptr<QDirIterator> m_oldLogos;
     QTimer m_cleanupTimer;
