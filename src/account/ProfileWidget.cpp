@@ -2,10 +2,9 @@
 
 #include "ui_ProfileWidget.h"
 
-#include "account/LoginWidget.h"
 #include "app/AppState.h"
-#include "app/PageFlow.h"
 #include "app/Messages.h"
+#include "app/PageFlow.h"
 #include "app/SettingsKeys.h"
 #include "settings/DialogMainSettings.h"
 #include "widgets/MessageBox.h"

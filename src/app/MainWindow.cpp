@@ -210,6 +210,11 @@ void MainWindow::fitFullScreen() {
     m_home->toggleFullScreen();
 }
 
+void MainWindow::reloadChannels() {
+    m_home->reload();
+    m_home->updatePlaylistName();
+}
+
 void MainWindow::clearSignInPassword() {
     m_login->clearPassword();
 }

@@ -42,6 +42,7 @@ public:
     void returnToSignIn() override;
     void leaveMainMode(Page page) override;
     void fitFullScreen() override;
+    void reloadChannels() override;
     void clearSignInPassword() override;
 
     SlidingStackedWidget *stack() const override { return m_stack; }

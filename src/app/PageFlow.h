@@ -37,6 +37,9 @@ public:
     // window's small size; the device and playlist pages load again.
     virtual void leaveMainMode(Page page) = 0;
     virtual void fitFullScreen() = 0;
+    // Another playlist was picked while the channel browser is open (from
+    // the settings dialog): the browser loads it and shows its name.
+    virtual void reloadChannels() = 0;
     // Sign-out: the next user of this computer must not find the password
     // typed in for them.
     virtual void clearSignInPassword() = 0;

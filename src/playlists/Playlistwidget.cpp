@@ -3,11 +3,10 @@
 #include "ui_Playlistwidget.h"
 
 #include "app/AppState.h"
-#include "app/PageFlow.h"
 #include "app/Messages.h"
+#include "app/PageFlow.h"
 #include "app/SettingsKeys.h"
 #include "app/SlidingStackedWidget.h"
-#include "channels/HomeWidget.h"
 #include "channels/ListItemDelegate.h"
 #include "playlists/OfflinePlaylistStore.h"
 #include "service/JsonRpc.h"
@@ -247,10 +246,8 @@ void Playlistwidget::clickListItem(QListWidgetItem *) {
     if (state.dialogCreated) {
         if (DialogMainSettings *dialog = state.settingsDialog)
             dialog->close();
-        if (HomeWidget *home = homePage()) {
-            home->reload();
-            home->updatePlaylistName();
-        }
+        if (PageFlow *window = mainWindow())
+            window->reloadChannels();
     } else if (PageFlow *window = mainWindow()) {
         window->enterMainMode();
     }
