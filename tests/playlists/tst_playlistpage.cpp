@@ -2,6 +2,7 @@
 // its offline mode.
 
 #include "DevServiceProcess.h"
+#include "EnginePlugins.h"
 #include "PageTestKit.h"
 #include "TestSupport.h"
 
@@ -9,7 +10,9 @@
 #include "app/MainWindow.h"
 #include "app/Messages.h"
 #include "app/SlidingStackedWidget.h"
+#include "channels/HomeWidget.h"
 #include "channels/ListItemDelegate.h"
+#include "channels/LoadImageUrl.h"
 #include "playlists/DirectLinkWidget.h"
 #include "playlists/OfflinePlaylistStore.h"
 #include "playlists/Playlistwidget.h"
@@ -17,6 +20,7 @@
 #include "service/ServiceConfig.h"
 #include "service/UploadFile.h"
 #include "settings/DialogMainSettings.h"
+#include "vlc/VlcInstance.h"
 #include "widgets/ContextMenu.h"
 #include "widgets/FileDialog.h"
 #include "widgets/MessageBox.h"
@@ -111,6 +115,33 @@ private slots:
             second.value(QStringLiteral("title")).toString());
         // Main mode: the window is no longer held at the sign-in size.
         QCOMPARE(m_window->maximumSize(), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
+    }
+
+    void choiceFromTheSettingsDialogReloadsTheBrowser() {
+        // With the settings dialog open the browser is already on screen:
+        // the choice loads the new playlist into it, and the window is not
+        // taken through the main-mode transition again.
+        keepEnginePluginsLoaded();
+        VlcInstance::setExtraArguments({QStringLiteral("--aout=dummy")});
+        JsonRpc::setOnlineCheck([] { return true; });
+        LoadImageUrl::setCacheDirectory(m_work.filePath(QStringLiteral("image")));
+        open(email, m_demoKey, QStringLiteral("Demo PC"));
+        const QJsonObject second = servicePlaylists(m_demoKey).at(1).toObject();
+        const QSize signInMaximum = m_window->maximumSize();
+        QTRY_COMPARE(page()->findChildren<JsonRpc *>().size(), 0);
+
+        appState().dialogCreated = true;
+        QSignalSpy shown(m_window->homeWidget(), &HomeWidget::groupsShown);
+        clickRow(list(), 1);
+        QCOMPARE(appState().playlistId, second.value(QStringLiteral("id")).toInt());
+        QVERIFY(shown.wait(30000));
+        QCOMPARE(m_window->maximumSize(), signInMaximum);
+        QVERIFY(m_window->homeWidget()->channelRecords().size() > 0);
+
+        m_window->homeWidget()->stop();
+        m_window.reset();
+        LoadImageUrl::setCacheDirectory(QString());
+        JsonRpc::setOnlineCheck(nullptr);
     }
 
     void deleteNeedsYesAndOK_data() {
