@@ -3,8 +3,8 @@
 #include "ui_CountryWidget.h"
 
 #include "account/CountryTable.h"
-#include "app/PageFlow.h"
 #include "app/Messages.h"
+#include "app/PageFlow.h"
 #include "app/SlidingStackedWidget.h"
 
 #include <QJsonObject>

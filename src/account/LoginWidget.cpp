@@ -4,8 +4,8 @@
 
 #include "app/AppFont.h"
 #include "app/AppState.h"
-#include "app/PageFlow.h"
 #include "app/Messages.h"
+#include "app/PageFlow.h"
 #include "app/SettingsKeys.h"
 #include "app/SlidingStackedWidget.h"
 #include "service/JsonRpc.h"

@@ -4,8 +4,8 @@
 
 #include "account/CountryTable.h"
 #include "app/AppState.h"
-#include "app/PageFlow.h"
 #include "app/Messages.h"
+#include "app/PageFlow.h"
 #include "app/SlidingStackedWidget.h"
 #include "service/JsonRpc.h"
 #include "service/ServiceError.h"

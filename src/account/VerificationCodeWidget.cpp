@@ -3,8 +3,8 @@
 #include "ui_VerificationCodeWidget.h"
 
 #include "app/AppState.h"
-#include "app/PageFlow.h"
 #include "app/Messages.h"
+#include "app/PageFlow.h"
 #include "app/SlidingStackedWidget.h"
 #include "service/JsonRpc.h"
 #include "widgets/SharedOverlay.h"

@@ -3,8 +3,8 @@
 #include "ui_registrydevicewidget.h"
 
 #include "app/AppState.h"
-#include "app/PageFlow.h"
 #include "app/Messages.h"
+#include "app/PageFlow.h"
 #include "app/SettingsKeys.h"
 #include "app/SlidingStackedWidget.h"
 #include "channels/ListItemDelegate.h"

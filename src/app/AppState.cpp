@@ -10,10 +10,11 @@ namespace {
 AppState g_state;
 }
 
-AppState &appState() { return g_state; }
+AppState &appState() {
+    return g_state;
+}
 
-void AppState::loadFromSettings()
-{
+void AppState::loadFromSettings() {
     QSettings settings(SettingsKeys::organisation, SettingsKeys::application);
     settings.beginGroup(SettingsKeys::groupInfo);
     userName = settings.value(SettingsKeys::userName).toString();
@@ -28,8 +29,7 @@ void AppState::loadFromSettings()
     settings.endGroup();
 }
 
-void AppState::reset()
-{
+void AppState::reset() {
     QTranslator *translator = appTranslator.data();
     *this = AppState();
     appTranslator = translator;

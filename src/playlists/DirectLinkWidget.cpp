@@ -3,8 +3,8 @@
 #include "ui_DirectLinkWidget.h"
 
 #include "app/AppState.h"
-#include "app/PageFlow.h"
 #include "app/Messages.h"
+#include "app/PageFlow.h"
 #include "app/SlidingStackedWidget.h"
 #include "playlists/OfflinePlaylistStore.h"
 #include "service/DownloadFileHandler.h"

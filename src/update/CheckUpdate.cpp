@@ -1,9 +1,8 @@
 #include "update/CheckUpdate.h"
 
 #include "app/AppState.h"
-#include "app/PageFlow.h"
-#include "app/SlidingStackedWidget.h"
 #include "app/Messages.h"
+#include "app/PageFlow.h"
 #include "app/SlidingStackedWidget.h"
 #include "update/UpdaterFiles.h"
 #include "update/VersionInfoDialog.h"

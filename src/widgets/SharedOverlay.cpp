@@ -1,9 +1,8 @@
 #include "widgets/SharedOverlay.h"
 
 #include "app/AppState.h"
-#include "app/PageFlow.h"
-#include "app/SlidingStackedWidget.h"
 #include "app/Messages.h"
+#include "app/PageFlow.h"
 #include "app/SlidingStackedWidget.h"
 #include "widgets/AlertFrame.h"
 
