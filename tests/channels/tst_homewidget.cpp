@@ -2,8 +2,8 @@
 // cycle, the lists and their marks, playing, favourites through the
 // playlist toolbar, logos, and offline playlists.
 
+#include "BrowserTestProcess.h"
 #include "DevServiceProcess.h"
-#include "EnginePlugins.h"
 #include "PageTestKit.h"
 #include "TestSupport.h"
 
@@ -115,7 +115,7 @@ private:
     int groupRowOf(const QString &title) const;
     int rowOf(const QString &title) const;
 
-    QTemporaryDir m_work;
+    BrowserTestProcess m_work;
     QScopedPointer<ScopedSettings> m_settings;
     QScopedPointer<DevServiceProcess> m_service;
     QScopedPointer<HomeWidget> m_home;
@@ -128,9 +128,6 @@ private:
 
 void TestHomeWidget::initTestCase() {
     QVERIFY(m_work.isValid());
-    keepEnginePluginsLoaded();
-    VlcInstance::setExtraArguments({QStringLiteral("--aout=dummy")});
-    JsonRpc::setOnlineCheck([] { return true; });
     m_settings.reset(new ScopedSettings);
     m_service.reset(new DevServiceProcess);
     QVERIFY2(m_service->start(), qPrintable(m_service->errorString()));
@@ -148,15 +145,12 @@ void TestHomeWidget::initTestCase() {
     m_serviceChannels = m_service->call("get_channels", {m_token, m_playlistId}).toArray();
     m_serviceGroups = m_service->call("get_groups", {m_token}).toArray();
     QCOMPARE(m_serviceChannels.size(), 40);
-    LoadImageUrl::setCacheDirectory(m_work.filePath(QStringLiteral("image")));
 }
 
 void TestHomeWidget::cleanupTestCase() {
     m_home.reset();
-    LoadImageUrl::setCacheDirectory(QString());
     m_service.reset();
     m_settings.reset();
-    JsonRpc::setOnlineCheck(nullptr);
 }
 
 void TestHomeWidget::init() {

@@ -2,8 +2,8 @@
 // and answers that come late, met through the real pages. None may leave a
 // page busy for good, lose what the service stored, or pass for success.
 
+#include "BrowserTestProcess.h"
 #include "DevServiceProcess.h"
-#include "EnginePlugins.h"
 #include "FakeService.h"
 #include "MainModeKit.h"
 #include "PageTestKit.h"
@@ -93,7 +93,7 @@ private:
     // Whether a double-click on the row asks for the parental password.
     bool asksPassword(int row);
 
-    QTemporaryDir m_work;
+    BrowserTestProcess m_work;
     QScopedPointer<ScopedSettings> m_settings;
     QScopedPointer<FakeService> m_service;
     QScopedPointer<MainWindow> m_window;
@@ -102,18 +102,12 @@ private:
 
 void TestServiceEdges::initTestCase() {
     QVERIFY(m_work.isValid());
-    keepEnginePluginsLoaded();
-    VlcInstance::setExtraArguments({QStringLiteral("--aout=dummy")});
-    JsonRpc::setOnlineCheck([] { return true; });
-    LoadImageUrl::setCacheDirectory(m_work.filePath(QStringLiteral("image")));
     m_service.reset(new FakeService);
     QVERIFY(m_service->start());
 }
 
 void TestServiceEdges::cleanupTestCase() {
     m_service.reset();
-    LoadImageUrl::setCacheDirectory(QString());
-    JsonRpc::setOnlineCheck(nullptr);
 }
 
 void TestServiceEdges::init() {

@@ -2,8 +2,8 @@
 // of a channel load, a service too slow to answer, and a certificate that
 // names another host.
 
+#include "BrowserTestProcess.h"
 #include "DevServiceProcess.h"
-#include "EnginePlugins.h"
 #include "FakeService.h"
 #include "PageTestKit.h"
 #include "SelfSignedCertificate.h"
@@ -65,7 +65,6 @@ class TestServiceFaults : public QObject {
 
 private slots:
     void initTestCase();
-    void cleanupTestCase();
     void init();
     void cleanup();
 
@@ -79,7 +78,7 @@ private slots:
 private:
     void signedIn();
 
-    QTemporaryDir m_work;
+    BrowserTestProcess m_work;
     QScopedPointer<ScopedSettings> m_settings;
     QScopedPointer<MainWindow> m_window;
     QScopedPointer<HomeWidget> m_home;
@@ -87,15 +86,6 @@ private:
 
 void TestServiceFaults::initTestCase() {
     QVERIFY(m_work.isValid());
-    keepEnginePluginsLoaded();
-    VlcInstance::setExtraArguments({QStringLiteral("--aout=dummy")});
-    JsonRpc::setOnlineCheck([] { return true; });
-    LoadImageUrl::setCacheDirectory(m_work.filePath(QStringLiteral("image")));
-}
-
-void TestServiceFaults::cleanupTestCase() {
-    LoadImageUrl::setCacheDirectory(QString());
-    JsonRpc::setOnlineCheck(nullptr);
 }
 
 void TestServiceFaults::init() {

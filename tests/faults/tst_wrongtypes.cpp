@@ -3,7 +3,7 @@
 // default (empty text, 0, false, an empty array), nothing crashes and no
 // page is left busy.
 
-#include "EnginePlugins.h"
+#include "BrowserTestProcess.h"
 #include "FakeService.h"
 #include "PageTestKit.h"
 #include "TestSupport.h"
@@ -103,7 +103,7 @@ private:
     void openWindow(bool signedIn);
     void openHome();
 
-    QTemporaryDir m_work;
+    BrowserTestProcess m_work;
     QScopedPointer<ScopedSettings> m_settings;
     QScopedPointer<FakeService> m_service;
     QScopedPointer<MainWindow> m_window;
@@ -112,20 +112,14 @@ private:
 
 void TestWrongTypes::initTestCase() {
     QVERIFY(m_work.isValid());
-    keepEnginePluginsLoaded();
     // The version the update check compares the offered one with.
     QCoreApplication::setApplicationVersion(QStringLiteral("1.1.0"));
-    VlcInstance::setExtraArguments({QStringLiteral("--aout=dummy")});
-    JsonRpc::setOnlineCheck([] { return true; });
-    LoadImageUrl::setCacheDirectory(m_work.filePath(QStringLiteral("image")));
     m_service.reset(new FakeService);
     QVERIFY(m_service->start());
 }
 
 void TestWrongTypes::cleanupTestCase() {
     m_service.reset();
-    LoadImageUrl::setCacheDirectory(QString());
-    JsonRpc::setOnlineCheck(nullptr);
 }
 
 void TestWrongTypes::init() {
