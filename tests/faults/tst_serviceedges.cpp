@@ -2,11 +2,10 @@
 // and answers that come late, met through the real pages. None may leave a
 // page busy for good, lose what the service stored, or pass for success.
 
-#include "BrowserTestProcess.h"
 #include "DevServiceProcess.h"
-#include "FakeService.h"
 #include "MainModeKit.h"
 #include "PageTestKit.h"
+#include "StandInPages.h"
 #include "TestSupport.h"
 
 #include "app/AppState.h"
@@ -63,7 +62,6 @@ class TestServiceEdges : public QObject {
 
 private slots:
     void initTestCase();
-    void cleanupTestCase();
     void init();
     void cleanup();
 
@@ -93,62 +91,34 @@ private:
     // Whether a double-click on the row asks for the parental password.
     bool asksPassword(int row);
 
-    BrowserTestProcess m_work;
-    QScopedPointer<ScopedSettings> m_settings;
-    QScopedPointer<FakeService> m_service;
-    QScopedPointer<MainWindow> m_window;
-    QScopedPointer<HomeWidget> m_home;
+    StandInPages m_pages;
+    FakeService *const m_service = &m_pages.service();
+    QScopedPointer<MainWindow> &m_window = m_pages.window;
+    QScopedPointer<HomeWidget> &m_home = m_pages.home;
 };
 
 void TestServiceEdges::initTestCase() {
-    QVERIFY(m_work.isValid());
-    m_service.reset(new FakeService);
-    QVERIFY(m_service->start());
-}
-
-void TestServiceEdges::cleanupTestCase() {
-    m_service.reset();
+    QVERIFY(m_pages.start());
 }
 
 void TestServiceEdges::init() {
-    m_settings.reset(new ScopedSettings);
-    m_service->clear();
-    setServiceConfig(m_service->config());
+    m_pages.begin();
 }
 
 void TestServiceEdges::cleanup() {
-    if (DialogMainSettings *dialog = appState().settingsDialog)
-        delete dialog;
-    m_home.reset();
-    m_window.reset();
-    m_settings.reset();
-    setServiceConfig(ServiceConfig::defaults());
+    m_pages.end();
 }
 
 void TestServiceEdges::answerLoad() {
-    m_service->setResult(QStringLiteral("login"), "\"tok\"");
+    m_service->answerChannelLoad();
     m_service->setResult(QStringLiteral("get_channels"), twoChannels);
-    m_service->setResult(QStringLiteral("get_groups"), R"([{"id":10,"title":"News"}])");
-    m_service->setResult(QStringLiteral("get_devopt"), "\"[]\"");
-    m_service->setResult(QStringLiteral("get_epg"), "[]");
     m_service->setResult(QStringLiteral("get_playlists"), R"([{"id":6,"title":"Other"}])");
     m_service->setResult(QStringLiteral("get_devices"), R"([{"name":"Demo PC","key":"k"}])");
 }
 
 bool TestServiceEdges::openHome() {
-    AppState &state = appState();
-    state.userName = QStringLiteral("user@vantero.test");
-    state.password = QStringLiteral("secret");
-    state.deviceKey = QStringLiteral("key-1");
-    state.playlistId = 5;
-    m_home.reset(new HomeWidget);
-    m_home->resize(1280, 800);
-    m_home->show();
-    if (!QTest::qWaitForWindowExposed(m_home.data()))
-        return false;
-    QSignalSpy shown(m_home.data(), &HomeWidget::groupsShown);
-    m_home->start();
-    return shown.wait(20000);
+    m_pages.signIn(5);
+    return m_pages.openHome() && m_pages.loadHome();
 }
 
 bool TestServiceEdges::asksPassword(int row) {
@@ -618,7 +588,7 @@ void TestServiceEdges::refusedUploadStaysOnThePage() {
     QVERIFY(QTest::qWaitForWindowExposed(m_window.data()));
     QVERIFY(waitIdle());
 
-    const QString path = m_work.filePath(QStringLiteral("upload.m3u"));
+    const QString path = m_pages.workPath(QStringLiteral("upload.m3u"));
     QFile::remove(path);
     if (!content.isEmpty()) {
         QFile file(path);

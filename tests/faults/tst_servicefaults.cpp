@@ -2,11 +2,10 @@
 // of a channel load, a service too slow to answer, and a certificate that
 // names another host.
 
-#include "BrowserTestProcess.h"
 #include "DevServiceProcess.h"
-#include "FakeService.h"
 #include "PageTestKit.h"
 #include "SelfSignedCertificate.h"
+#include "StandInPages.h"
 #include "TestImages.h"
 #include "TestSupport.h"
 
@@ -46,18 +45,6 @@ const QString password = QString::fromLatin1(DevServiceProcess::demoPassword);
 const QString refreshStyle = QStringLiteral("border-image: url(:/btn_refresh);");
 const QString doneStyle = QStringLiteral("border-image: url(:/menu_done);");
 
-// Short answers for the whole road from sign-in to a channel list.
-void answerEverything(FakeService &service) {
-    service.setResult(QStringLiteral("login"), "\"tok\"");
-    service.setResult(QStringLiteral("get_devices"), R"([{"name":"Demo PC","key":"key-1"}])");
-    service.setResult(QStringLiteral("get_playlists"), R"([{"id":5,"title":"TV","source":""}])");
-    service.setResult(QStringLiteral("get_channels"),
-                      R"([{"id":1,"title":"One","group_id":10,"href":"","pict":"","epg_id":7}])");
-    service.setResult(QStringLiteral("get_groups"), R"([{"id":10,"title":"News"}])");
-    service.setResult(QStringLiteral("get_devopt"), "\"[]\"");
-    service.setResult(QStringLiteral("get_epg"), "[]");
-}
-
 } // namespace
 
 class TestServiceFaults : public QObject {
@@ -76,40 +63,25 @@ private slots:
     void certificateForAnotherHost();
 
 private:
-    void signedIn();
-
-    BrowserTestProcess m_work;
-    QScopedPointer<ScopedSettings> m_settings;
-    QScopedPointer<MainWindow> m_window;
-    QScopedPointer<HomeWidget> m_home;
+    // The stand-in in use is each test's own.
+    StandInPages m_pages;
+    QScopedPointer<MainWindow> &m_window = m_pages.window;
+    QScopedPointer<HomeWidget> &m_home = m_pages.home;
 };
 
 void TestServiceFaults::initTestCase() {
-    QVERIFY(m_work.isValid());
+    QVERIFY(m_pages.start());
 }
 
 void TestServiceFaults::init() {
-    m_settings.reset(new ScopedSettings);
+    m_pages.begin();
     NetworkManager::setTransferTimeout(NetworkManager::defaultTransferTimeout);
     NetworkManager::instance()->clearConnectionCache();
 }
 
 void TestServiceFaults::cleanup() {
-    m_home.reset();
-    m_window.reset();
-    m_settings.reset();
+    m_pages.end();
     NetworkManager::setTransferTimeout(NetworkManager::defaultTransferTimeout);
-    setServiceConfig(ServiceConfig::defaults());
-}
-
-void TestServiceFaults::signedIn() {
-    AppState &state = appState();
-    state.userName = QStringLiteral("user@vantero.test");
-    state.password = QStringLiteral("secret");
-    state.deviceKey = QStringLiteral("key-1");
-    state.deviceName = QStringLiteral("Demo PC");
-    state.playlistId = 5;
-    state.playlistName = QStringLiteral("TV");
 }
 
 void TestServiceFaults::serviceKilledMidChannelLoad_data() {
@@ -136,10 +108,7 @@ void TestServiceFaults::serviceKilledMidChannelLoad() {
     state.deviceKey = deviceKey;
     state.playlistId = playlistId;
 
-    m_home.reset(new HomeWidget);
-    m_home->resize(1280, 800);
-    m_home->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_home.data()));
+    QVERIFY(m_pages.openHome());
 
     // The service dies the moment the chosen answer is in, before the page
     // has read it: the page's next request finds nobody.
@@ -213,7 +182,7 @@ void TestServiceFaults::slowServiceTimesOut() {
     QFETCH(QString, slowMethod);
     FakeService service;
     QVERIFY(service.start());
-    answerEverything(service);
+    service.answerChannelLoad();
     // Far longer than this test waits for the alert: an alert can only come
     // from giving up on the answer, never from the answer itself.
     service.setDelay(slowMethod, 120000);
@@ -225,11 +194,8 @@ void TestServiceFaults::slowServiceTimesOut() {
     QListWidget *list = nullptr;
     QPushButton *next = nullptr;
     if (page == QLatin1String("channels")) {
-        signedIn();
-        m_home.reset(new HomeWidget);
-        m_home->resize(1280, 800);
-        m_home->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_home.data()));
+        StandInPages::signIn(5);
+        QVERIFY(m_pages.openHome());
         m_home->start();
     } else {
         // Nothing stored: the window opens on the sign-in page.
@@ -242,7 +208,7 @@ void TestServiceFaults::slowServiceTimesOut() {
             child<QLineEdit>(login, "lineEdit_4")->setText(QStringLiteral("secret"));
             QTest::mouseClick(child<QPushButton>(login, "pushButton"), Qt::LeftButton);
         } else {
-            signedIn();
+            StandInPages::signIn(5);
             QWidget *target = page == QLatin1String("device")
                                   ? static_cast<QWidget *>(m_window->devicePage())
                                   : static_cast<QWidget *>(m_window->playlistPage());
@@ -319,7 +285,7 @@ void TestServiceFaults::certificateForAnotherHost() {
     QVERIFY2(certificate.isValid(), qPrintable(certificate.errorText()));
     FakeService service(certificate.certificateFile(), certificate.keyFile());
     QVERIFY(service.start());
-    answerEverything(service);
+    service.answerChannelLoad();
     service.setFile(QStringLiteral("/updinfo.php"),
                     R"({"MajorVersion":1,"MinorVersion":0,"Build":0})", "application/json");
     service.setFile(QStringLiteral("/logo.png"), imageBytes(4, 4), "image/png");

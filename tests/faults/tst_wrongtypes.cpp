@@ -3,9 +3,8 @@
 // default (empty text, 0, false, an empty array), nothing crashes and no
 // page is left busy.
 
-#include "BrowserTestProcess.h"
-#include "FakeService.h"
 #include "PageTestKit.h"
+#include "StandInPages.h"
 #include "TestSupport.h"
 
 #include "account/RegistryWidget.h"
@@ -76,7 +75,6 @@ class TestWrongTypes : public QObject {
 
 private slots:
     void initTestCase();
-    void cleanupTestCase();
     void init();
     void cleanup();
 
@@ -100,67 +98,25 @@ private slots:
     void versionReply();
 
 private:
-    void openWindow(bool signedIn);
-    void openHome();
-
-    BrowserTestProcess m_work;
-    QScopedPointer<ScopedSettings> m_settings;
-    QScopedPointer<FakeService> m_service;
-    QScopedPointer<MainWindow> m_window;
-    QScopedPointer<HomeWidget> m_home;
+    StandInPages m_pages;
+    FakeService *const m_service = &m_pages.service();
+    QScopedPointer<MainWindow> &m_window = m_pages.window;
+    QScopedPointer<HomeWidget> &m_home = m_pages.home;
 };
 
 void TestWrongTypes::initTestCase() {
-    QVERIFY(m_work.isValid());
     // The version the update check compares the offered one with.
     QCoreApplication::setApplicationVersion(QStringLiteral("1.1.0"));
-    m_service.reset(new FakeService);
-    QVERIFY(m_service->start());
-}
-
-void TestWrongTypes::cleanupTestCase() {
-    m_service.reset();
+    QVERIFY(m_pages.start());
 }
 
 void TestWrongTypes::init() {
-    m_settings.reset(new ScopedSettings);
-    m_service->clear();
+    m_pages.begin();
     m_service->setResult(QStringLiteral("login"), "\"tok\"");
-    setServiceConfig(m_service->config());
 }
 
 void TestWrongTypes::cleanup() {
-    m_home.reset();
-    m_window.reset();
-    m_settings.reset();
-    setServiceConfig(ServiceConfig::defaults());
-}
-
-void TestWrongTypes::openWindow(bool signedIn) {
-    // Nothing stored: the window opens on the sign-in page.
-    m_window.reset(new MainWindow);
-    m_window->stack()->setSpeed(0);
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window.data()));
-    if (signedIn) {
-        AppState &state = appState();
-        state.userName = QStringLiteral("user@vantero.test");
-        state.password = QStringLiteral("secret");
-        state.deviceKey = QStringLiteral("key-1");
-        state.deviceName = QStringLiteral("Demo PC");
-    }
-}
-
-void TestWrongTypes::openHome() {
-    AppState &state = appState();
-    state.userName = QStringLiteral("user@vantero.test");
-    state.password = QStringLiteral("secret");
-    state.deviceKey = QStringLiteral("key-1");
-    state.playlistId = 5;
-    m_home.reset(new HomeWidget);
-    m_home->resize(1280, 800);
-    m_home->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_home.data()));
+    m_pages.end();
 }
 
 void TestWrongTypes::deviceList_data() {
@@ -188,7 +144,8 @@ void TestWrongTypes::deviceList() {
     QFETCH(QStringList, rows);
     QFETCH(QString, firstKey);
     m_service->setResult(QStringLiteral("get_devices"), devices);
-    openWindow(true);
+    QVERIFY(m_pages.openWindow());
+    m_pages.signIn();
     m_window->stack()->slideInIdx(MainWindow::DevicePage);
     m_window->afterSignIn();
     QTRY_COMPARE(m_service->count(QStringLiteral("get_devices")), 1);
@@ -218,7 +175,8 @@ void TestWrongTypes::registeredDeviceKey() {
     QFETCH(QByteArray, key);
     m_service->setResult(QStringLiteral("get_devices"), "[]");
     m_service->setResult(QStringLiteral("register_device"), key);
-    openWindow(true);
+    QVERIFY(m_pages.openWindow());
+    m_pages.signIn();
     m_window->stack()->slideInIdx(MainWindow::DevicePage);
     m_window->afterSignIn();
     QTRY_COMPARE(m_service->count(QStringLiteral("get_devices")), 1);
@@ -266,7 +224,8 @@ void TestWrongTypes::playlistList() {
     QFETCH(int, firstId);
     QFETCH(QString, firstSource);
     m_service->setResult(QStringLiteral("get_playlists"), playlists);
-    openWindow(true);
+    QVERIFY(m_pages.openWindow());
+    m_pages.signIn();
     m_window->stack()->slideInIdx(MainWindow::PlaylistPage);
     m_window->loadPlaylistPage();
     QTRY_COMPARE(m_service->count(QStringLiteral("get_playlists")), 1);
@@ -392,12 +351,11 @@ void TestWrongTypes::channelBrowser() {
     m_service->setResult(QStringLiteral("get_devopt"), options);
     m_service->setResult(QStringLiteral("get_epg"), epg);
     m_service->setResult(QStringLiteral("find_epg"), "[]");
-    openHome();
+    m_pages.signIn(5);
+    QVERIFY(m_pages.openHome());
     appState().parentPassword = QStringLiteral("before");
 
-    QSignalSpy shown(m_home.data(), &HomeWidget::groupsShown);
-    m_home->start();
-    QVERIFY(shown.wait(10000));
+    QVERIFY(m_pages.loadHome());
     QVERIFY(!appState().alertFrame->isBusy());
     // The programme requests are through and the session is signed out.
     QTRY_COMPARE(m_service->count(QStringLiteral("logout")), 1);
@@ -454,10 +412,9 @@ void TestWrongTypes::programmeSearch() {
     m_service->setResult(QStringLiteral("get_devopt"), "\"[]\"");
     m_service->setResult(QStringLiteral("find_epg"), candidates);
     m_service->setResult(QStringLiteral("get_epg"), "[]");
-    openHome();
-    QSignalSpy shown(m_home.data(), &HomeWidget::groupsShown);
-    m_home->start();
-    QVERIFY(shown.wait(10000));
+    m_pages.signIn(5);
+    QVERIFY(m_pages.openHome());
+    QVERIFY(m_pages.loadHome());
     QTRY_COMPARE(m_service->count(QStringLiteral("logout")), 1);
     // An "epg_id" that is not a number is searched for as "0".
     QCOMPARE(m_service->params(QStringLiteral("find_epg")).size(), 1);
@@ -487,7 +444,7 @@ void TestWrongTypes::geolocation_data() {
 void TestWrongTypes::geolocation() {
     QFETCH(QByteArray, reply);
     m_service->setFile(QStringLiteral("/json"), reply, "application/json");
-    openWindow(false);
+    QVERIFY(m_pages.openWindow());
     m_window->showSignUp();
     QVERIFY(waitIdle());
     RegistryWidget *page = m_window->signUpPage();
@@ -517,7 +474,7 @@ void TestWrongTypes::signUpAnswer() {
     QFETCH(bool, codePage);
     m_service->setFile(QStringLiteral("/json"), R"({"countryCode":"RU"})", "application/json");
     m_service->setResult(QStringLiteral("register_by_sms"), answer);
-    openWindow(false);
+    QVERIFY(m_pages.openWindow());
     m_window->showSignUp();
     QVERIFY(waitIdle());
     RegistryWidget *page = m_window->signUpPage();
@@ -549,7 +506,7 @@ void TestWrongTypes::codeAnswer() {
     QFETCH(QByteArray, answer);
     QFETCH(bool, signInPage);
     m_service->setResult(QStringLiteral("verify_code"), answer);
-    openWindow(false);
+    QVERIFY(m_pages.openWindow());
     m_window->showCodeVerification(QStringLiteral("+79001234567"), QStringLiteral("pw"));
     QTRY_COMPARE(m_window->stack()->currentIndex(), int(MainWindow::CodePage));
     VerificationCodeWidget *page = m_window->codePage();
@@ -581,7 +538,7 @@ void TestWrongTypes::versionReply() {
     QFETCH(QByteArray, reply);
     QFETCH(QString, offered);
     m_service->setFile(QStringLiteral("/updinfo.php"), reply, "application/json");
-    openWindow(false);
+    QVERIFY(m_pages.openWindow());
     m_window->hide();
     JsonRpc lookup;
     QJsonValue answer = QJsonValue::Undefined;

@@ -71,6 +71,19 @@ public:
         QMutexLocker lock(&m_mutex);
         m_files.insert(path, qMakePair(bytes, contentType));
     }
+    // Short answers for the whole road from sign-in to a channel list: one
+    // device "Demo PC" (key "key-1"), the playlist 5 "TV" of one channel in
+    // the group "News", no marks and no programmes.
+    void answerChannelLoad() {
+        setResult(QStringLiteral("login"), "\"tok\"");
+        setResult(QStringLiteral("get_devices"), R"([{"name":"Demo PC","key":"key-1"}])");
+        setResult(QStringLiteral("get_playlists"), R"([{"id":5,"title":"TV","source":""}])");
+        setResult(QStringLiteral("get_channels"),
+                  R"([{"id":1,"title":"One","group_id":10,"href":"","pict":"","epg_id":7}])");
+        setResult(QStringLiteral("get_groups"), R"([{"id":10,"title":"News"}])");
+        setResult(QStringLiteral("get_devopt"), "\"[]\"");
+        setResult(QStringLiteral("get_epg"), "[]");
+    }
     void clear() {
         QMutexLocker lock(&m_mutex);
         m_results.clear();
