@@ -1,10 +1,11 @@
 // The sign-up by phone, the country picker and the SMS code page inside the
 // main window, against the local development service (geolocation, sign-up,
 // SMS outbox, verification) and, where the exact request on the wire or an
-// answer the service never gives matters, against a stub HTTPS server.
+// answer the service never gives matters, against a stand-in over TLS.
 
 #include "DevServiceProcess.h"
-#include "LocalHttpServer.h"
+#include "FakeService.h"
+#include "PageTestKit.h"
 #include "SelfSignedCertificate.h"
 #include "TestSupport.h"
 
@@ -27,80 +28,11 @@
 #include <QPushButton>
 #include <QtTest>
 
+using namespace PageTestKit;
+
 namespace {
 
 const QString invalidCountry = QStringLiteral("Invalid Country Code");
-
-// A stand-in for the service that answers each method with a preset JSON
-// reply and keeps the requests; geolocation answers with a preset country.
-class StubService {
-public:
-    StubService()
-        : m_server(m_certificate.certificateFile(), m_certificate.keyFile()) {}
-
-    bool start() {
-        if (!m_certificate.isValid() || !m_server.start())
-            return false;
-        m_server.setHandler([this](const LocalHttpRequest &request) {
-            LocalHttpResponse response;
-            QMutexLocker lock(&m_mutex);
-            if (request.path == "/json") {
-                response.body = QJsonDocument(QJsonObject{{"countryCode", m_country}}).toJson();
-                return response;
-            }
-            const QString method =
-                QJsonDocument::fromJson(request.body).object().value("method").toString();
-            response.body = m_answers.value(method, "{}");
-            return response;
-        });
-        return true;
-    }
-
-    // Points the client at the stub, with no answers preset and no requests
-    // kept, and geolocation placing the computer in Russia.
-    void use() {
-        {
-            QMutexLocker lock(&m_mutex);
-            m_answers.clear();
-            m_country = QStringLiteral("RU");
-        }
-        m_server.clearRequests();
-        ServiceConfig config = ServiceConfig::defaults();
-        config.apiUrl = m_server.url(QStringLiteral("/api/v1.0/"));
-        config.geoUrl = m_server.url(QStringLiteral("/json"));
-        config.caFile = m_certificate.certificateFile();
-        setServiceConfig(config);
-    }
-
-    void placeIn(const QString &countryCode) {
-        QMutexLocker lock(&m_mutex);
-        m_country = countryCode;
-    }
-
-    // The whole reply body for a method, e.g. {"result": {...}}.
-    void answer(const QString &method, const QByteArray &body) {
-        QMutexLocker lock(&m_mutex);
-        m_answers.insert(method, body);
-    }
-
-    // The "params" of every request of that method, in order.
-    QList<QJsonArray> params(const QString &method) const {
-        QList<QJsonArray> found;
-        for (const LocalHttpRequest &request : m_server.requests()) {
-            const QJsonObject envelope = QJsonDocument::fromJson(request.body).object();
-            if (envelope.value("method").toString() == method)
-                found.append(envelope.value("params").toArray());
-        }
-        return found;
-    }
-
-private:
-    SelfSignedCertificate m_certificate;
-    LocalHttpServer m_server;
-    QMutex m_mutex;
-    QHash<QString, QByteArray> m_answers;
-    QString m_country;
-};
 
 } // namespace
 
@@ -138,23 +70,11 @@ private slots:
 private:
     RegistryWidget *signUp() const { return m_window->signUpPage(); }
     VerificationCodeWidget *codePage() const { return m_window->codePage(); }
-    template <class T> T *child(QWidget *page, const char *name) const {
-        T *widget = page->findChild<T *>(QLatin1String(name));
-        if (!widget)
-            qFatal("no child %s", name);
-        return widget;
-    }
     QLineEdit *field(const char *name) const { return child<QLineEdit>(signUp(), name); }
     QString country() const { return child<QPushButton>(signUp(), "button_country")->text(); }
     QString focused() const {
         QWidget *widget = m_window->focusWidget();
         return widget ? widget->objectName() : QString();
-    }
-    QString alertTitle() const {
-        return appState().alertFrame->findChild<QLabel *>("label_title")->text();
-    }
-    QString alertMessage() const {
-        return appState().alertFrame->findChild<QLabel *>("label_error")->text();
     }
     int page() const { return m_window->stack()->currentIndex(); }
 
@@ -174,9 +94,14 @@ private:
     // Registers the number through the page and waits for the code page.
     bool signUpThroughThePage(const QString &number, const QString &password);
 
+    // Points the client at the stand-in, with no answers set and no
+    // requests kept, and geolocation placing the computer in a country.
+    void useStub(const QString &countryCode = QStringLiteral("RU"));
+
     QScopedPointer<ScopedSettings> m_settings;
     QScopedPointer<DevServiceProcess> m_service;
-    QScopedPointer<StubService> m_stub;
+    SelfSignedCertificate m_certificate;
+    QScopedPointer<FakeService> m_stub;
     QScopedPointer<MainWindow> m_window;
 };
 
@@ -186,7 +111,8 @@ void TestSignUpPages::initTestCase() {
     m_settings.reset(new ScopedSettings);
     m_service.reset(new DevServiceProcess);
     QVERIFY2(m_service->start(), qPrintable(m_service->errorString()));
-    m_stub.reset(new StubService);
+    QVERIFY2(m_certificate.isValid(), qPrintable(m_certificate.errorText()));
+    m_stub.reset(new FakeService(m_certificate.certificateFile(), m_certificate.keyFile()));
     QVERIFY(m_stub->start());
 }
 
@@ -210,6 +136,14 @@ void TestSignUpPages::init() {
 void TestSignUpPages::cleanup() {
     m_window.reset();
     appState().reset();
+}
+
+void TestSignUpPages::useStub(const QString &countryCode) {
+    m_stub->clear();
+    m_stub->setFile(QStringLiteral("/json"),
+                    QJsonDocument(QJsonObject{{"countryCode", countryCode}}).toJson(),
+                    "application/json");
+    setServiceConfig(m_stub->config(m_certificate.certificateFile()));
 }
 
 bool TestSignUpPages::openSignUp() {
@@ -243,17 +177,11 @@ void TestSignUpPages::geolocationNamesTheCountry_data() {
     QTest::addColumn<QString>("countryCode");
     QTest::addColumn<QString>("dialCode");
     QTest::addColumn<QString>("name");
-    QTest::newRow("RU") << "RU"
-                        << "+7"
-                        << "Russia";
+    addRow("RU", "RU", "+7", "Russia");
     // The name comes from the dialling code, and "+1" is Canada's first.
-    QTest::newRow("US") << "US"
-                        << "+1"
-                        << "Canada";
-    QTest::newRow("unknown") << "ZZ"
-                             << "+" << invalidCountry;
-    QTest::newRow("lower case") << "ru"
-                                << "+" << invalidCountry;
+    addRow("US", "US", "+1", "Canada");
+    addRow("unknown", "ZZ", "+", invalidCountry);
+    addRow("lower case", "ru", "+", invalidCountry);
 }
 
 void TestSignUpPages::geolocationNamesTheCountry() {
@@ -268,8 +196,7 @@ void TestSignUpPages::geolocationNamesTheCountry() {
         config.apiUrl = m_service->apiUrl();
         setServiceConfig(config);
     } else if (countryCode != QLatin1String("RU")) {
-        m_stub->use();
-        m_stub->placeIn(countryCode);
+        useStub(countryCode);
     }
     QVERIFY(openSignUp());
     QCOMPARE(field("edit_code")->text(), dialCode);
@@ -298,45 +225,16 @@ void TestSignUpPages::submitChecksComeInOrder_data() {
     QTest::addColumn<QString>("focus");
     const QString required = QStringLiteral("A value is required");
     // Each row also fails every later check: the first failing one speaks.
-    QTest::newRow("plus alone") << "+"
-                                << ""
-                                << ""
-                                << ""
-                                << "x" << required << "edit_code";
-    QTest::newRow("no country for the code") << "+999"
-                                             << ""
-                                             << ""
-                                             << ""
-                                             << "x"
-                                             << "Invalid country code. Please try again."
-                                             << "";
-    QTest::newRow("phone empty") << "+7"
-                                 << ""
-                                 << ""
-                                 << ""
-                                 << "x" << required << "edit_phone";
-    QTest::newRow("name empty") << "+7"
-                                << "9161234567"
-                                << ""
-                                << ""
-                                << "x" << required << "edit_name";
-    QTest::newRow("password empty") << "+7"
-                                    << "9161234567"
-                                    << "Ann"
-                                    << ""
-                                    << "x" << required << "edit_password";
-    QTest::newRow("confirmation empty") << "+7"
-                                        << "9161234567"
-                                        << "Ann"
-                                        << "x"
-                                        << "" << required << "edit_confirm_password";
-    QTest::newRow("passwords differ") << "+7"
-                                      << "9161234567"
-                                      << "Ann"
-                                      << "secret"
-                                      << "Secret"
-                                      << "Your password do not match"
-                                      << "edit_confirm_password";
+    addRow("plus alone", "+", "", "", "", "x", required, "edit_code");
+    addRow("no country for the code", "+999", "", "", "", "x",
+           "Invalid country code. Please try again.", "");
+    addRow("phone empty", "+7", "", "", "", "x", required, "edit_phone");
+    addRow("name empty", "+7", "9161234567", "", "", "x", required, "edit_name");
+    addRow("password empty", "+7", "9161234567", "Ann", "", "x", required, "edit_password");
+    addRow("confirmation empty", "+7", "9161234567", "Ann", "x", "", required,
+           "edit_confirm_password");
+    addRow("passwords differ", "+7", "9161234567", "Ann", "secret", "Secret",
+           "Your password do not match", "edit_confirm_password");
 }
 
 void TestSignUpPages::submitChecksComeInOrder() {
@@ -380,28 +278,14 @@ void TestSignUpPages::pickingACountry_data() {
     QTest::addColumn<QString>("code");
     QTest::addColumn<QString>("phone");
     QTest::addColumn<QString>("name");
-    QTest::newRow("shared +1 names Canada") << "5551234"
-                                            << "United States"
-                                            << "+1"
-                                            << "5551234"
-                                            << "Canada";
-    QTest::newRow("one of a kind") << ""
-                                   << "Germany"
-                                   << "+49"
-                                   << ""
-                                   << "Germany";
+    addRow("shared +1 names Canada", "5551234", "United States", "+1", "5551234", "Canada");
+    addRow("one of a kind", "", "Germany", "+49", "", "Germany");
     // "+1 869" is one character too long for the code field.
-    QTest::newRow("six characters spill over") << ""
-                                               << "Saint Kitts and Nevis"
-                                               << "+1 86"
-                                               << "9"
-                                               << "Saint Kitts and Nevis";
+    addRow("six characters spill over", "", "Saint Kitts and Nevis", "+1 86", "9",
+           "Saint Kitts and Nevis");
     // A code that just fills the field keeps the number typed before.
-    QTest::newRow("five characters keep the number") << "5551234"
-                                                     << "AmericanSamoa"
-                                                     << "+1684"
-                                                     << "5551234"
-                                                     << "AmericanSamoa";
+    addRow("five characters keep the number", "5551234", "AmericanSamoa", "+1684", "5551234",
+           "AmericanSamoa");
 }
 
 void TestSignUpPages::pickingACountry() {
@@ -475,14 +359,10 @@ void TestSignUpPages::serviceErrorsMapToAlerts_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("focus");
-    QTest::newRow("Telephone format invalid") << "12345"
-                                              << "Tester"
-                                              << "Invalid phone number. Please try again."
-                                              << "edit_phone";
-    QTest::newRow("Username length is small") << "9160000001"
-                                              << "Al"
-                                              << "Name must be at least 3 characters"
-                                              << "edit_name";
+    addRow("Telephone format invalid", "12345", "Tester", "Invalid phone number. Please try again.",
+           "edit_phone");
+    addRow("Username length is small", "9160000001", "Al", "Name must be at least 3 characters",
+           "edit_name");
     QTest::newRow("Already exist telephone")
         << QString::fromLatin1(DevServiceProcess::demoPhone).mid(1) << "Tester"
         << "+79001234567 Number already registered on Vantero"
@@ -509,15 +389,14 @@ void TestSignUpPages::serviceErrorsMapToAlerts() {
 }
 
 void TestSignUpPages::sendsThePhoneWithoutPlus() {
-    StubService &stub = *m_stub;
-    stub.use();
-    stub.answer("register_by_sms", R"({"result": {"Error": "", "Result": "OK"}})");
+    useStub();
+    m_stub->setBody("register_by_sms", R"({"result": {"Error": "", "Result": "OK"}})");
     QVERIFY(openSignUp());
     fillSignUp(QStringLiteral("9161234567"), QStringLiteral("Ann"), QStringLiteral("secret"),
                QStringLiteral("secret"));
     submitSignUp();
     QTRY_COMPARE(page(), int(MainWindow::CodePage));
-    const QList<QJsonArray> sent = stub.params("register_by_sms");
+    const QList<QJsonArray> sent = m_stub->params("register_by_sms");
     QCOMPARE(sent.size(), 1);
     QCOMPARE(sent.first(), (QJsonArray{"Ann", "79161234567", "secret"}));
     // The code page shows the number as the user knows it.
@@ -525,9 +404,8 @@ void TestSignUpPages::sendsThePhoneWithoutPlus() {
 }
 
 void TestSignUpPages::signUpErrorThroughTheTransport() {
-    StubService &stub = *m_stub;
-    stub.use();
-    stub.answer("register_by_sms", R"({"error": "Already exist telephone"})");
+    useStub();
+    m_stub->setBody("register_by_sms", R"({"error": "Already exist telephone"})");
     QVERIFY(openSignUp());
     fillSignUp(QStringLiteral("9161234567"), QStringLiteral("Ann"), QStringLiteral("secret"),
                QStringLiteral("secret"));
@@ -612,14 +490,13 @@ void TestSignUpPages::codeAnswers() {
     QFETCH(int, page);
     QFETCH(QString, message);
     QFETCH(QString, focus);
-    StubService &stub = *m_stub;
-    stub.use();
-    stub.answer("verify_code", reply);
+    useStub();
+    m_stub->setBody("verify_code", reply);
     m_window->showCodeVerification(QStringLiteral("+79161234567"), QStringLiteral("secret"));
     QTRY_COMPARE(this->page(), int(MainWindow::CodePage));
     clearFocus();
     submitCode(QStringLiteral("123456"));
-    QTRY_COMPARE(stub.params("verify_code").size(), 1);
+    QTRY_COMPARE(m_stub->params("verify_code").size(), 1);
     QTRY_VERIFY(!appState().alertFrame->isBusy());
     QTest::qWait(100); // nothing more is coming
     QCOMPARE(this->page(), page);
@@ -629,31 +506,29 @@ void TestSignUpPages::codeAnswers() {
 }
 
 void TestSignUpPages::lettersAreSentAsZero() {
-    StubService &stub = *m_stub;
-    stub.use();
-    stub.answer("verify_code", R"({"result": {"Error": "Invalid check code", "Result": ""}})");
+    useStub();
+    m_stub->setBody("verify_code", R"({"result": {"Error": "Invalid check code", "Result": ""}})");
     m_window->showCodeVerification(QStringLiteral("+79161234567"), QStringLiteral("secret"));
     QCOMPARE(child<QLabel>(codePage(), "label_title")->text(), QStringLiteral("+79161234567"));
     submitCode(QStringLiteral("abc"));
-    QTRY_COMPARE(stub.params("verify_code").size(), 1);
+    QTRY_COMPARE(m_stub->params("verify_code").size(), 1);
     submitCode(QStringLiteral("0042"));
-    QTRY_COMPARE(stub.params("verify_code").size(), 2);
-    const QList<QJsonArray> sent = stub.params("verify_code");
+    QTRY_COMPARE(m_stub->params("verify_code").size(), 2);
+    const QList<QJsonArray> sent = m_stub->params("verify_code");
     QCOMPARE(sent.at(0), (QJsonArray{"79161234567", 0}));
     // The second submission sends the same number, the "+" already gone.
     QCOMPARE(sent.at(1), (QJsonArray{"79161234567", 42}));
 }
 
 void TestSignUpPages::emptyCodeIsNotSent() {
-    StubService &stub = *m_stub;
-    stub.use();
+    useStub();
     m_window->showCodeVerification(QStringLiteral("+79161234567"), QStringLiteral("secret"));
     clearFocus();
     submitCode(QString());
     QTRY_COMPARE(alertMessage(), QStringLiteral("A value is required"));
     QCOMPARE(focused(), QStringLiteral("edit_code"));
     QTest::qWait(100);
-    QCOMPARE(stub.params("verify_code").size(), 0);
+    QCOMPARE(m_stub->params("verify_code").size(), 0);
 }
 
 void TestSignUpPages::backButtons() {

@@ -67,6 +67,12 @@ inline void dismissAlert() {
     }
 }
 
+// One row of a data table, its columns in the order they were added; the
+// row reads as one line however many texts it has.
+template <typename... Columns> void addRow(const char *tag, const Columns &...columns) {
+    (QTest::newRow(tag) << ... << columns);
+}
+
 inline QStringList rowTexts(const QListWidget *list) {
     QStringList texts;
     for (int i = 0; i < list->count(); ++i)
