@@ -6,6 +6,7 @@
 // there). It starts its own service and uses a settings store of its own.
 
 #include "DevServiceProcess.h"
+#include "MainModeKit.h"
 #include "TestSupport.h"
 
 #include "app/AppState.h"
@@ -84,18 +85,9 @@ int main(int argc, char *argv[]) {
     const QString password = QString::fromLatin1(DevServiceProcess::demoPassword);
     const QString key = service.demoDeviceKey();
     const QString token = service.login(email, password, key);
-    int playlistId = 0;
-    for (const QJsonValue &playlist : service.call("get_playlists", {token}).toArray()) {
-        if (playlist.toObject().value("title").toString() == QLatin1String("Vantero TV"))
-            playlistId = playlist.toObject().value("id").toInt();
-    }
-    AppState &state = appState();
-    state.language = QStringLiteral("lang_") + language;
-    state.userName = email;
-    state.password = password;
-    state.deviceKey = key;
-    state.playlistId = playlistId;
-    state.playlistName = QStringLiteral("Vantero TV");
+    const int playlistId = service.playlistId(key);
+    appState().language = QStringLiteral("lang_") + language;
+    MainModeKit::enterSignedIn(email, password, key, playlistId, QStringLiteral("Vantero TV"));
 
     MainWindow window;
     window.stack()->setSpeed(0);

@@ -4,6 +4,7 @@
 
 #include "BrowserTestProcess.h"
 #include "DevServiceProcess.h"
+#include "MainModeKit.h"
 #include "PageTestKit.h"
 #include "TestSupport.h"
 
@@ -135,12 +136,7 @@ void TestHomeWidget::initTestCase() {
     QVERIFY(!m_deviceKey.isEmpty());
     m_token = m_service->login(email, password, m_deviceKey);
     QVERIFY(!m_token.isEmpty());
-
-    const QJsonArray playlists = m_service->call("get_playlists", {m_token}).toArray();
-    for (const QJsonValue &playlist : playlists) {
-        if (text(playlist, titleKey) == QLatin1String("Vantero TV"))
-            m_playlistId = number(playlist, idKey);
-    }
+    m_playlistId = m_service->playlistId(m_deviceKey);
     QVERIFY(m_playlistId > 0);
     m_serviceChannels = m_service->call("get_channels", {m_token, m_playlistId}).toArray();
     m_serviceGroups = m_service->call("get_groups", {m_token}).toArray();
@@ -154,13 +150,9 @@ void TestHomeWidget::cleanupTestCase() {
 }
 
 void TestHomeWidget::init() {
-    AppState &state = appState();
-    state.offlineMode = false;
-    state.userName = email;
-    state.password = password;
-    state.deviceKey = m_deviceKey;
-    state.playlistId = m_playlistId;
-    state.playlistName = QStringLiteral("Vantero TV");
+    appState().offlineMode = false;
+    MainModeKit::enterSignedIn(email, password, m_deviceKey, m_playlistId,
+                               QStringLiteral("Vantero TV"));
     setOption(ChannelMarks::favoritesKey(m_playlistId), QStringLiteral("[]"));
     setOption(ChannelMarks::privateKey(m_playlistId), QStringLiteral("[]"));
     Clock::setNow(QDateTime());

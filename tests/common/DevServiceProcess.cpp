@@ -252,6 +252,17 @@ QString DevServiceProcess::login(const QString &user, const QString &password,
     return call(QStringLiteral("login"), QJsonArray{user, password, deviceKey}).toString();
 }
 
+int DevServiceProcess::playlistId(const QString &deviceKey, const QString &title,
+                                  const QString &user, const QString &password) const {
+    const QString token = login(user, password, deviceKey);
+    const QJsonArray playlists = call(QStringLiteral("get_playlists"), QJsonArray{token}).toArray();
+    for (const QJsonValue &playlist : playlists) {
+        if (playlist[QLatin1String("title")].toString() == title)
+            return playlist[QLatin1String("id")].toInt();
+    }
+    return 0;
+}
+
 QString DevServiceProcess::demoDeviceKey(const QString &user, const QString &password) const {
     const QString token = login(user, password);
     const QJsonArray devices =

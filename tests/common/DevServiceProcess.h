@@ -114,6 +114,12 @@ public:
     QString demoDeviceKey(const QString &user = QString::fromLatin1(demoEmail),
                           const QString &password = QString::fromLatin1(demoPassword)) const;
 
+    // The id of the account's playlist with this title (as the device sees
+    // it), 0 when there is none.
+    int playlistId(const QString &deviceKey, const QString &title = QStringLiteral("Vantero TV"),
+                   const QString &user = QString::fromLatin1(demoEmail),
+                   const QString &password = QString::fromLatin1(demoPassword)) const;
+
     // The service executable of this build and the shared media cache.
     static QString binaryPath();
     static QString mediaDir();

@@ -29,6 +29,18 @@ inline void storeSignedIn(const QString &user, const QString &password, const QS
     ScopedSettings::set(info, QLatin1String(SettingsKeys::playlistName), QStringLiteral("TV"));
 }
 
+// Sets the process-wide state as the same steps leave it in this run.
+inline void enterSignedIn(const QString &user, const QString &password, const QString &deviceKey,
+                          int playlistId, const QString &playlistName = QString()) {
+    AppState &state = appState();
+    state.userName = user;
+    state.password = password;
+    state.deviceKey = deviceKey;
+    state.playlistId = playlistId;
+    if (!playlistName.isEmpty())
+        state.playlistName = playlistName;
+}
+
 inline QVariant stored(const char *key) {
     return ScopedSettings::get(QString::fromLatin1(SettingsKeys::groupInfo),
                                QString::fromLatin1(key));
@@ -45,6 +57,17 @@ inline MainWindow *startFromStore() {
     if (!QTest::qWaitFor([window] { return !window->stack()->isSliding(); }, 10000))
         qWarning("the first slide of the main window did not end");
     return window;
+}
+
+// The channel browser with no service behind it: an offline page loads no
+// playlist and raises no alert over the player. Started, then shown.
+inline bool openOfflineHome(QScopedPointer<HomeWidget> &home, const QSize &size) {
+    appState().offlineMode = true;
+    home.reset(new HomeWidget);
+    home->resize(size);
+    home->start();
+    home->show();
+    return QTest::qWaitForWindowExposed(home.data());
 }
 
 } // namespace MainModeKit

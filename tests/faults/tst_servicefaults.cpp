@@ -3,6 +3,7 @@
 // names another host.
 
 #include "DevServiceProcess.h"
+#include "MainModeKit.h"
 #include "PageTestKit.h"
 #include "SelfSignedCertificate.h"
 #include "StandInPages.h"
@@ -95,18 +96,9 @@ void TestServiceFaults::serviceKilledMidChannelLoad() {
     DevServiceProcess service;
     QVERIFY2(service.start(), qPrintable(service.errorString()));
     const QString deviceKey = service.demoDeviceKey();
-    const QString token = service.login(email, password, deviceKey);
-    int playlistId = 0;
-    for (const QJsonValue &playlist : service.call("get_playlists", {token}).toArray()) {
-        if (playlist[QLatin1String("title")].toString() == QLatin1String("Vantero TV"))
-            playlistId = playlist[QLatin1String("id")].toInt();
-    }
+    const int playlistId = service.playlistId(deviceKey);
     QVERIFY(playlistId > 0);
-    AppState &state = appState();
-    state.userName = email;
-    state.password = password;
-    state.deviceKey = deviceKey;
-    state.playlistId = playlistId;
+    MainModeKit::enterSignedIn(email, password, deviceKey, playlistId);
 
     QVERIFY(m_pages.openHome());
 

@@ -1,3 +1,4 @@
+#include "MainModeKit.h"
 #include "PlayerTestStreams.h"
 #include "TestSupport.h"
 #include "app/AppFont.h"
@@ -77,16 +78,9 @@ void TestPlayerToolBars::cleanup() {
 
 void TestPlayerToolBars::buildHome(const QVariantMap &stored) {
     m_settings.reset(new ScopedSettings);
-    // No service in these tests: an offline page loads no playlist and
-    // raises no alert over the player.
-    appState().offlineMode = true;
     for (auto it = stored.begin(); it != stored.end(); ++it)
         ScopedSettings::set(QString::fromLatin1(SettingsKeys::groupInfo), it.key(), it.value());
-    m_home.reset(new HomeWidget);
-    m_home->resize(1200, 500);
-    m_home->start();
-    m_home->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_home.data()));
+    QVERIFY(MainModeKit::openOfflineHome(m_home, QSize(1200, 500)));
 }
 
 void TestPlayerToolBars::storedVolume_data() {

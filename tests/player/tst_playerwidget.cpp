@@ -1,3 +1,4 @@
+#include "MainModeKit.h"
 #include "PlayerTestStreams.h"
 #include "TestSupport.h"
 #include "app/AppState.h"
@@ -69,14 +70,7 @@ void TestPlayerWidget::initTestCase() {
 
 void TestPlayerWidget::init() {
     m_settings.reset(new ScopedSettings);
-    // No service in these tests: an offline page loads no playlist and
-    // raises no alert over the player.
-    appState().offlineMode = true;
-    m_home.reset(new HomeWidget);
-    m_home->resize(1100, 500);
-    m_home->start();
-    m_home->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_home.data()));
+    QVERIFY(MainModeKit::openOfflineHome(m_home, QSize(1100, 500)));
     m_opens = 0;
 }
 

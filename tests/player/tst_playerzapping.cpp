@@ -3,6 +3,7 @@
 // user and the controls, reports of the previous stream after a switch, a
 // stop right after an open, and bursts of channel switches.
 
+#include "MainModeKit.h"
 #include "PlayerTestStreams.h"
 #include "TestSupport.h"
 #include "app/AppState.h"
@@ -92,13 +93,7 @@ void TestPlayerZapping::init() {
 void TestPlayerZapping::buildHome() {
     m_home.reset();
     m_settings.reset(new ScopedSettings);
-    // No service: an offline page loads no playlist and raises no alert.
-    appState().offlineMode = true;
-    m_home.reset(new HomeWidget);
-    m_home->resize(1100, 500);
-    m_home->start();
-    m_home->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_home.data()));
+    QVERIFY(MainModeKit::openOfflineHome(m_home, QSize(1100, 500)));
 }
 
 void TestPlayerZapping::cleanup() {

@@ -62,19 +62,6 @@ inline bool setDeviceOption(const DevServiceProcess &service, const QString &dev
     return error.isEmpty() && result.toString() == QLatin1String("OK");
 }
 
-// The id of the demo device's playlist with this title, 0 when none.
-inline int playlistId(const DevServiceProcess &service, const QString &deviceKey,
-                      const QString &title) {
-    const QString token = service.login(email(), password(), deviceKey);
-    const QJsonArray playlists =
-        service.call(QStringLiteral("get_playlists"), QJsonArray{token}).toArray();
-    for (const QJsonValue &record : playlists) {
-        if (record.toObject().value(QStringLiteral("title")).toString() == title)
-            return record.toObject().value(QStringLiteral("id")).toInt();
-    }
-    return 0;
-}
-
 // Stores the demo user as signed in on the demo device with a chosen
 // playlist, and reads the store as start-up does.
 inline void storeSignedIn(const QString &deviceKey, int playlist, const QString &playlistName) {

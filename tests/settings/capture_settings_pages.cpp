@@ -73,7 +73,7 @@ int main(int argc, char *argv[]) {
     }
     const QString deviceKey = service.demoDeviceKey();
     const QString playlistName = QStringLiteral("Vantero TV");
-    const int playlist = playlistId(service, deviceKey, playlistName);
+    const int playlist = service.playlistId(deviceKey, playlistName);
     setDeviceOption(service, deviceKey, parentKey(), QStringLiteral("1111"));
     storeSignedIn(deviceKey, playlist, playlistName);
     appState().language = QStringLiteral("lang_") + language;

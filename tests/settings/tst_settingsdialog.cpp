@@ -55,7 +55,7 @@ private slots:
         QVERIFY2(m_service->start(), qPrintable(m_service->errorString()));
         m_deviceKey = m_service->demoDeviceKey();
         QVERIFY(!m_deviceKey.isEmpty());
-        m_playlistId = playlistId(*m_service, m_deviceKey, m_playlistName);
+        m_playlistId = m_service->playlistId(m_deviceKey, m_playlistName);
         QVERIFY(m_playlistId > 0);
     }
     void cleanupTestCase() {
