@@ -1,3 +1,4 @@
+#include "TestRows.h"
 #include "account/CountryTable.h"
 
 #include <QJsonObject>
@@ -33,9 +34,9 @@ private slots:
         QTest::newRow("object, not array") << QByteArray("{\"name\":\"A\"}") << 0 << "";
         QTest::newRow("not JSON") << QByteArray("[{\"name\":") << 0 << "";
         QTest::newRow("empty") << QByteArray() << 0 << "";
-        QTest::newRow("broken UTF-8 in a name")
-            << QByteArray("[{\"name\":\"A\xff\",\"dial_code\":\"+1\",\"code\":\"AA\"}]") << 1
-            << QString::fromUtf8("A\xef\xbf\xbd");
+        addRow("broken UTF-8 in a name",
+               QByteArray("[{\"name\":\"A\xff\",\"dial_code\":\"+1\",\"code\":\"AA\"}]"), 1,
+               QString::fromUtf8("A\xef\xbf\xbd"));
     }
     void fileContent() {
         QFETCH(QByteArray, content);
@@ -58,28 +59,17 @@ private slots:
     void byDialCode_data() {
         QTest::addColumn<QString>("dialCode");
         QTest::addColumn<QString>("name");
-        QTest::newRow("shared +1 gives the first") << "+1"
-                                                   << "Canada";
-        QTest::newRow("shared +44") << "+44"
-                                    << "United Kingdom";
-        QTest::newRow("+358 across both runs") << "+358"
-                                               << "Finland";
-        QTest::newRow("+672 across both runs") << "+672"
-                                               << "Norfolk Island";
-        QTest::newRow("+7") << "+7"
-                            << "Russia";
-        QTest::newRow("+77 is not +7") << "+77"
-                                       << "Kazakhstan";
-        QTest::newRow("with a blank") << "+1 869"
-                                      << "Saint Kitts and Nevis";
-        QTest::newRow("cut short") << "+1 86"
-                                   << "";
-        QTest::newRow("without the plus") << "7"
-                                          << "";
-        QTest::newRow("plus alone") << "+"
-                                    << "";
-        QTest::newRow("empty") << ""
-                               << "";
+        addRow("shared +1 gives the first", "+1", "Canada");
+        addRow("shared +44", "+44", "United Kingdom");
+        addRow("+358 across both runs", "+358", "Finland");
+        addRow("+672 across both runs", "+672", "Norfolk Island");
+        addRow("+7", "+7", "Russia");
+        addRow("+77 is not +7", "+77", "Kazakhstan");
+        addRow("with a blank", "+1 869", "Saint Kitts and Nevis");
+        addRow("cut short", "+1 86", "");
+        addRow("without the plus", "7", "");
+        addRow("plus alone", "+", "");
+        addRow("empty", "", "");
     }
     void byDialCode() {
         QFETCH(QString, dialCode);
@@ -92,20 +82,13 @@ private slots:
     void byCountryCode_data() {
         QTest::addColumn<QString>("code");
         QTest::addColumn<QString>("dialCode");
-        QTest::newRow("RU") << "RU"
-                            << "+7";
-        QTest::newRow("US") << "US"
-                            << "+1";
-        QTest::newRow("KN") << "KN"
-                            << "+1 869";
-        QTest::newRow("AX in the second run") << "AX"
-                                              << "+358";
-        QTest::newRow("lower case is no match") << "ru"
-                                                << "";
-        QTest::newRow("unknown") << "XX"
-                                 << "";
-        QTest::newRow("empty") << ""
-                               << "";
+        addRow("RU", "RU", "+7");
+        addRow("US", "US", "+1");
+        addRow("KN", "KN", "+1 869");
+        addRow("AX in the second run", "AX", "+358");
+        addRow("lower case is no match", "ru", "");
+        addRow("unknown", "XX", "");
+        addRow("empty", "", "");
     }
     void byCountryCode() {
         QFETCH(QString, code);

@@ -51,8 +51,8 @@ private slots:
         QTest::addColumn<bool>("plainName");
         QTest::newRow("e-mail") << QString::fromLatin1(DevServiceProcess::demoEmail) << false;
         // Not trimmed: the blank stays in what is stored.
-        QTest::newRow("leading blank")
-            << QLatin1Char(' ') + QString::fromLatin1(DevServiceProcess::demoEmail) << true;
+        addRow("leading blank",
+               QLatin1Char(' ') + QString::fromLatin1(DevServiceProcess::demoEmail), true);
         QTest::newRow("plain name") << QString::fromLatin1(DevServiceProcess::demoName) << true;
     }
     void successStoresTypedTextsAndReleasesToken() {

@@ -363,14 +363,11 @@ void TestSignUpPages::serviceErrorsMapToAlerts_data() {
            "edit_phone");
     addRow("Username length is small", "9160000001", "Al", "Name must be at least 3 characters",
            "edit_name");
-    QTest::newRow("Already exist telephone")
-        << QString::fromLatin1(DevServiceProcess::demoPhone).mid(1) << "Tester"
-        << "+79001234567 Number already registered on Vantero"
-        << "edit_phone";
+    addRow("Already exist telephone", QString::fromLatin1(DevServiceProcess::demoPhone).mid(1),
+           "Tester", "+79001234567 Number already registered on Vantero", "edit_phone");
     // The service knows more refusals than the page: "Username length is big".
-    QTest::newRow("any other text")
-        << "9160000002" << QString(65, QLatin1Char('n')) << "Unknown error please try again."
-        << "";
+    addRow("any other text", "9160000002", QString(65, QLatin1Char('n')),
+           "Unknown error please try again.", "");
 }
 
 void TestSignUpPages::serviceErrorsMapToAlerts() {
@@ -465,24 +462,20 @@ void TestSignUpPages::codeAnswers_data() {
     QTest::addColumn<QString>("focus");
     const QString invalid = QStringLiteral("You have entered an invalid code. Please try again.");
     const QString unknown = QStringLiteral("Unknown error please try again.");
-    QTest::newRow("OK") << QByteArray(R"({"result": {"Error": "", "Result": "OK"}})")
-                        << int(MainWindow::SignInPage) << ""
-                        << "";
-    QTest::newRow("wrong code in the result")
-        << QByteArray(R"({"result": {"Error": "Invalid check code", "Result": ""}})")
-        << int(MainWindow::CodePage) << invalid << "edit_code";
-    QTest::newRow("wrong code as a service error")
-        << QByteArray(R"({"error": "Invalid check code"})") << int(MainWindow::CodePage) << invalid
-        << "edit_code";
-    QTest::newRow("other text in the result")
-        << QByteArray(R"({"result": {"Error": "Code expired", "Result": ""}})")
-        << int(MainWindow::CodePage) << unknown << "";
-    QTest::newRow("other service error")
-        << QByteArray(R"({"error": "Server busy"})") << int(MainWindow::CodePage) << unknown << "";
-    QTest::newRow("neither error nor OK")
-        << QByteArray(R"({"result": {"Error": "", "Result": "LATER"}})")
-        << int(MainWindow::CodePage) << ""
-        << "";
+    addRow("OK", QByteArray(R"({"result": {"Error": "", "Result": "OK"}})"),
+           int(MainWindow::SignInPage), "", "");
+    addRow("wrong code in the result",
+           QByteArray(R"({"result": {"Error": "Invalid check code", "Result": ""}})"),
+           int(MainWindow::CodePage), invalid, "edit_code");
+    addRow("wrong code as a service error", QByteArray(R"({"error": "Invalid check code"})"),
+           int(MainWindow::CodePage), invalid, "edit_code");
+    addRow("other text in the result",
+           QByteArray(R"({"result": {"Error": "Code expired", "Result": ""}})"),
+           int(MainWindow::CodePage), unknown, "");
+    addRow("other service error", QByteArray(R"({"error": "Server busy"})"),
+           int(MainWindow::CodePage), unknown, "");
+    addRow("neither error nor OK", QByteArray(R"({"result": {"Error": "", "Result": "LATER"}})"),
+           int(MainWindow::CodePage), "", "");
 }
 
 void TestSignUpPages::codeAnswers() {

@@ -1,3 +1,4 @@
+#include "TestRows.h"
 #include "app/Messages.h"
 
 #include <QCoreApplication>
@@ -11,8 +12,7 @@
 namespace {
 
 // source -> translation of the one (unnamed) context of a TS document.
-QMap<QString, QString> readCatalogue(const QString &path)
-{
+QMap<QString, QString> readCatalogue(const QString &path) {
     QMap<QString, QString> entries;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -32,8 +32,7 @@ QMap<QString, QString> readCatalogue(const QString &path)
 }
 
 // Every key the program looks up with msg("...").
-QSet<QString> keysUsedInSources()
-{
+QSet<QString> keysUsedInSources() {
     QSet<QString> keys;
     const QRegularExpression call(QStringLiteral("\\bmsg\\(\"([A-Za-z0-9_]+)\"\\)"));
     QDirIterator it(QStringLiteral(VANTERO_SOURCE_DIR "/src"), {"*.cpp", "*.h"}, QDir::Files,
@@ -56,36 +55,32 @@ class TestCatalogues : public QObject {
     Q_OBJECT
 
 private slots:
-    void bothCataloguesHoldTheSameKeys()
-    {
+    void bothCataloguesHoldTheSameKeys() {
         const auto en = readCatalogue(QStringLiteral(":/lang_en"));
         const auto ru = readCatalogue(QStringLiteral(":/lang_ru"));
         QVERIFY(en.size() >= 88);
         QCOMPARE(en.keys(), ru.keys());
     }
 
-    void tableTexts_data()
-    {
+    void tableTexts_data() {
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("english");
         QTest::addColumn<QString>("russian");
-        QTest::newRow("signin") << "signin" << "Sign in" << QString::fromUtf8("Войти");
-        QTest::newRow("confirmpassword") << "confirmpassword" << "Confirm Password"
-                                         << QString::fromUtf8("Подтвердите пароль:");
-        QTest::newRow("alert17") << "alert17" << "Number already registered on Vantero"
-                                 << QString::fromUtf8("номер уже зарегистрирован на Vantero");
-        QTest::newRow("nointernet") << "nointernet"
-                                    << "Can't connect. Please check your internet connection."
-                                    << QString::fromUtf8("Не удается подключиться. Пожалуйста, "
-                                                         "проверьте подключение к Интернету.");
-        QTest::newRow("unknowerror") << "unknowerror" << "Unknown error please try again."
-                                     << QString::fromUtf8(
-                                            "Неизвестная ошибка, пожалуйста, попробуйте еще раз.");
-        QTest::newRow("pleasewait") << "pleasewait" << "Please wait..."
-                                    << QString::fromUtf8("Пожалуйста, подождите...");
+        QTest::newRow("signin") << "signin"
+                                << "Sign in" << QString::fromUtf8("Войти");
+        addRow("confirmpassword", "confirmpassword", "Confirm Password",
+               QString::fromUtf8("Подтвердите пароль:"));
+        addRow("alert17", "alert17", "Number already registered on Vantero",
+               QString::fromUtf8("номер уже зарегистрирован на Vantero"));
+        addRow("nointernet", "nointernet", "Can't connect. Please check your internet connection.",
+               QString::fromUtf8("Не удается подключиться. Пожалуйста, "
+                                 "проверьте подключение к Интернету."));
+        addRow("unknowerror", "unknowerror", "Unknown error please try again.",
+               QString::fromUtf8("Неизвестная ошибка, пожалуйста, попробуйте еще раз."));
+        addRow("pleasewait", "pleasewait", "Please wait...",
+               QString::fromUtf8("Пожалуйста, подождите..."));
     }
-    void tableTexts()
-    {
+    void tableTexts() {
         QFETCH(QString, key);
         QFETCH(QString, english);
         QFETCH(QString, russian);
@@ -93,8 +88,7 @@ private slots:
         QCOMPARE(readCatalogue(QStringLiteral(":/lang_ru")).value(key), russian);
     }
 
-    void everyKeyTheProgramLooksUpIsCatalogued()
-    {
+    void everyKeyTheProgramLooksUpIsCatalogued() {
         const auto en = readCatalogue(QStringLiteral(":/lang_en"));
         const auto ru = readCatalogue(QStringLiteral(":/lang_ru"));
         for (const QString &key : keysUsedInSources()) {
@@ -103,12 +97,10 @@ private slots:
         }
     }
 
-    void compiledCataloguesSitBesideTheExecutable()
-    {
+    void compiledCataloguesSitBesideTheExecutable() {
         for (const char *name : {"lang_en", "lang_ru"}) {
             QTranslator translator;
-            QVERIFY2(translator.load(QCoreApplication::applicationDirPath() + '/' + name),
-                     name);
+            QVERIFY2(translator.load(QCoreApplication::applicationDirPath() + '/' + name), name);
             QVERIFY(!translator.isEmpty());
         }
         QTranslator ru;

@@ -1,3 +1,4 @@
+#include "TestRows.h"
 #include "TestSupport.h"
 
 #include "app/AppState.h"
@@ -33,14 +34,10 @@ private slots:
         QTest::addColumn<QString>("device");
         QTest::addColumn<int>("playlist");
         QTest::addColumn<int>("page");
-        QTest::newRow("nothing stored") << ""
-                                        << "" << 0 << int(MainWindow::SignInPage);
-        QTest::newRow("device missing") << "a@b.cd"
-                                        << "" << 5 << int(MainWindow::DevicePage);
-        QTest::newRow("no playlist") << "a@b.cd"
-                                     << "k" << 0 << int(MainWindow::PlaylistPage);
-        QTest::newRow("everything") << "a@b.cd"
-                                    << "k" << 3 << int(MainWindow::HomePage);
+        addRow("nothing stored", "", "", 0, int(MainWindow::SignInPage));
+        addRow("device missing", "a@b.cd", "", 5, int(MainWindow::DevicePage));
+        addRow("no playlist", "a@b.cd", "k", 0, int(MainWindow::PlaylistPage));
+        addRow("everything", "a@b.cd", "k", 3, int(MainWindow::HomePage));
     }
     void firstPageFollowsStoredState() {
         QFETCH(QString, user);

@@ -1,3 +1,4 @@
+#include "TestRows.h"
 #include "app/SlidingStackedWidget.h"
 
 #include <QParallelAnimationGroup>
@@ -111,30 +112,24 @@ private slots:
         QTest::newRow("back vertical") << true << false << 3 << "idx" << 1 << A << 1 << bottom;
         QTest::newRow("past the end") << false << false << 3 << "idx" << 8 << A << 0 << right;
         QTest::newRow("past the end vertical") << true << false << 3 << "idx" << 8 << A << 0 << top;
-        QTest::newRow("past the end overrides direction")
-            << false << false << 3 << "idx" << 9 << SlidingStackedWidget::LeftToRight << 1 << right;
+        addRow("past the end overrides direction", false, false, 3, "idx", 9,
+               SlidingStackedWidget::LeftToRight, 1, right);
         QTest::newRow("before the start") << false << false << 3 << "idx" << -1 << A << 7 << left;
-        QTest::newRow("before the start vertical")
-            << true << false << 3 << "idx" << -1 << A << 7 << bottom;
-        QTest::newRow("explicit direction kept")
-            << false << false << 3 << "idx" << 5 << SlidingStackedWidget::BottomToTop << 5
-            << bottom;
-        QTest::newRow("explicit against order")
-            << false << false << 3 << "idx" << 1 << SlidingStackedWidget::RightToLeft << 1 << right;
+        addRow("before the start vertical", true, false, 3, "idx", -1, A, 7, bottom);
+        addRow("explicit direction kept", false, false, 3, "idx", 5,
+               SlidingStackedWidget::BottomToTop, 5, bottom);
+        addRow("explicit against order", false, false, 3, "idx", 1,
+               SlidingStackedWidget::RightToLeft, 1, right);
         QTest::newRow("next") << false << false << 3 << "next" << 0 << A << 4 << right;
         QTest::newRow("prev") << false << false << 3 << "prev" << 0 << A << 2 << left;
         QTest::newRow("next on last") << false << false << 7 << "next" << 0 << A << -1 << QPoint();
         QTest::newRow("prev on first") << false << false << 0 << "prev" << 0 << A << -1 << QPoint();
         QTest::newRow("next on last, wrap") << false << true << 7 << "next" << 0 << A << 0 << right;
         QTest::newRow("prev on first, wrap") << false << true << 0 << "prev" << 0 << A << 7 << left;
-        QTest::newRow("next on last, wrap, vertical")
-            << true << true << 7 << "next" << 0 << A << 0 << top;
-        QTest::newRow("prev on first, wrap, vertical")
-            << true << true << 0 << "prev" << 0 << A << 7 << bottom;
-        QTest::newRow("to the current page")
-            << false << false << 3 << "idx" << 3 << A << -1 << QPoint();
-        QTest::newRow("wraps to the current page")
-            << false << false << 3 << "idx" << 11 << A << -1 << QPoint();
+        addRow("next on last, wrap, vertical", true, true, 7, "next", 0, A, 0, top);
+        addRow("prev on first, wrap, vertical", true, true, 0, "prev", 0, A, 7, bottom);
+        addRow("to the current page", false, false, 3, "idx", 3, A, -1, QPoint());
+        addRow("wraps to the current page", false, false, 3, "idx", 11, A, -1, QPoint());
     }
 
     void slides() {

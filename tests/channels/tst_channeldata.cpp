@@ -2,6 +2,7 @@
 // private lists, offline playlist files, the logo cache folder, and the
 // channel delegate's scaled logos.
 
+#include "TestRows.h"
 #include "TestSupport.h"
 
 #include "channels/ChannelMarks.h"
@@ -92,20 +93,17 @@ private slots:
     void decodesStoredLists_data() {
         QTest::addColumn<QJsonValue>("stored");
         QTest::addColumn<QStringList>("ids");
-        QTest::newRow("list") << QJsonValue(QStringLiteral("[101,205,33]"))
-                              << QStringList{"101", "205", "33"};
+        addRow("list", QJsonValue(QStringLiteral("[101,205,33]")), QStringList{"101", "205", "33"});
         QTest::newRow("empty list") << QJsonValue(QStringLiteral("[]")) << QStringList();
         QTest::newRow("empty text") << QJsonValue(QString()) << QStringList();
         QTest::newRow("missing") << QJsonValue(QJsonValue::Undefined) << QStringList();
         QTest::newRow("null") << QJsonValue(QJsonValue::Null) << QStringList();
         QTest::newRow("not text") << QJsonValue(7) << QStringList();
-        QTest::newRow("empty item")
-            << QJsonValue(QStringLiteral("[7,,8]")) << QStringList{"7", "8"};
-        QTest::newRow("text before the first separator")
-            << QJsonValue(QStringLiteral("5[7]")) << QStringList{"7"};
+        addRow("empty item", QJsonValue(QStringLiteral("[7,,8]")), QStringList{"7", "8"});
+        addRow("text before the first separator", QJsonValue(QStringLiteral("5[7]")),
+               QStringList{"7"});
         QTest::newRow("no brackets") << QJsonValue(QStringLiteral("7,8")) << QStringList{"8"};
-        QTest::newRow("kept untrimmed")
-            << QJsonValue(QStringLiteral("[ 7,8 ]")) << QStringList{" 7", "8 "};
+        addRow("kept untrimmed", QJsonValue(QStringLiteral("[ 7,8 ]")), QStringList{" 7", "8 "});
         QTest::newRow("twice") << QJsonValue(QStringLiteral("[7,7]")) << QStringList{"7", "7"};
     }
     void decodesStoredLists() {
@@ -165,54 +163,52 @@ private slots:
             << QByteArray("#EXTINF:-1,News, Sport, and More\nhttp://a/1\n")
             << QStringList{"1|unsorted|News, Sport, and More|http://a/1"}
             << QStringList{"unsorted"};
-        QTest::newRow("one group id per title, case counts")
-            << QByteArray("#EXTINF:0,A\n#EXTGRP:News\nu1\n"
+        addRow("one group id per title, case counts",
+               QByteArray("#EXTINF:0,A\n#EXTGRP:News\nu1\n"
                           "#EXTINF:0,B\n#EXTGRP:news\nu2\n"
-                          "#EXTINF:0,C\n#EXTGRP:News\nu3\n")
-            << QStringList{"2|News|A|u1", "5|news|B|u2", "8|News|C|u3"}
-            << QStringList{"News", "news"};
-        QTest::newRow("ids are line numbers, blank lines count")
-            << QByteArray("#EXTM3U\n\n#EXTINF:0,A\nu1\n\n\n#EXTINF:0,B\nu2")
-            << QStringList{"3|unsorted|A|u1", "7|unsorted|B|u2"} << QStringList{"unsorted"};
+                          "#EXTINF:0,C\n#EXTGRP:News\nu3\n"),
+               QStringList{"2|News|A|u1", "5|news|B|u2", "8|News|C|u3"},
+               QStringList{"News", "news"});
+        addRow("ids are line numbers, blank lines count",
+               QByteArray("#EXTM3U\n\n#EXTINF:0,A\nu1\n\n\n#EXTINF:0,B\nu2"),
+               QStringList{"3|unsorted|A|u1", "7|unsorted|B|u2"}, QStringList{"unsorted"});
         // Blank lines, options and other comments are never an address.
-        QTest::newRow("blank line after a track")
-            << QByteArray("#EXTINF:0,A\n\nu1\n") << QStringList{"2|unsorted|A|u1"}
-            << QStringList{"unsorted"};
-        QTest::newRow("options, comments and blanks before the address")
-            << QByteArray("#EXTINF:0,A\n#EXTVLCOPT:http-referrer=x\n# note\n \t\nu1\n")
-            << QStringList{"4|unsorted|A|u1"} << QStringList{"unsorted"};
-        QTest::newRow("group after an option")
-            << QByteArray("#EXTINF:0,A\n#EXTVLCOPT:x=1\n#EXTGRP:News\nu1\n")
-            << QStringList{"3|News|A|u1"} << QStringList{"News"};
-        QTest::newRow("option after the group")
-            << QByteArray("#EXTINF:0,A\n#EXTGRP:News\n#EXTVLCOPT:x=1\n\nu1\n")
-            << QStringList{"4|News|A|u1"} << QStringList{"News"};
-        QTest::newRow("group before the track")
-            << QByteArray("#EXTGRP:News\n#EXTINF:0,A\nu1\n#EXTINF:0,B\nu2\n")
-            << QStringList{"2|News|A|u1", "4|unsorted|B|u2"} << QStringList{"News", "unsorted"};
-        QTest::newRow("the track's own group wins")
-            << QByteArray("#EXTGRP:Old\n#EXTINF:0,A\n#EXTGRP:New\nu1\n")
-            << QStringList{"3|New|A|u1"} << QStringList{"Old", "New"};
-        QTest::newRow("a group line does not make the next track an address")
-            << QByteArray("#EXTINF:0,Lost\n#EXTGRP:News\n#EXTINF:0,B\nu1\n")
-            << QStringList{"3|unsorted|B|u1"} << QStringList{"News", "unsorted"};
+        addRow("blank line after a track", QByteArray("#EXTINF:0,A\n\nu1\n"),
+               QStringList{"2|unsorted|A|u1"}, QStringList{"unsorted"});
+        addRow("options, comments and blanks before the address",
+               QByteArray("#EXTINF:0,A\n#EXTVLCOPT:http-referrer=x\n# note\n \t\nu1\n"),
+               QStringList{"4|unsorted|A|u1"}, QStringList{"unsorted"});
+        addRow("group after an option",
+               QByteArray("#EXTINF:0,A\n#EXTVLCOPT:x=1\n#EXTGRP:News\nu1\n"),
+               QStringList{"3|News|A|u1"}, QStringList{"News"});
+        addRow("option after the group",
+               QByteArray("#EXTINF:0,A\n#EXTGRP:News\n#EXTVLCOPT:x=1\n\nu1\n"),
+               QStringList{"4|News|A|u1"}, QStringList{"News"});
+        addRow("group before the track",
+               QByteArray("#EXTGRP:News\n#EXTINF:0,A\nu1\n#EXTINF:0,B\nu2\n"),
+               QStringList{"2|News|A|u1", "4|unsorted|B|u2"}, QStringList{"News", "unsorted"});
+        addRow("the track's own group wins",
+               QByteArray("#EXTGRP:Old\n#EXTINF:0,A\n#EXTGRP:New\nu1\n"), QStringList{"3|New|A|u1"},
+               QStringList{"Old", "New"});
+        addRow("a group line does not make the next track an address",
+               QByteArray("#EXTINF:0,Lost\n#EXTGRP:News\n#EXTINF:0,B\nu1\n"),
+               QStringList{"3|unsorted|B|u1"}, QStringList{"News", "unsorted"});
         QTest::newRow("byte-order mark before the first track")
             << QByteArray("\xEF\xBB\xBF#EXTINF:-1,One\nhttp://a/1\n")
             << QStringList{"1|unsorted|One|http://a/1"} << QStringList{"unsorted"};
-        QTest::newRow("track without address gives nothing")
-            << QByteArray("#EXTINF:0,Lost\n#EXTINF:0,Kept\nu1\n")
-            << QStringList{"2|unsorted|Kept|u1"} << QStringList{"unsorted"};
-        QTest::newRow("group title untrimmed")
-            << QByteArray("#EXTINF:0,A\n#EXTGRP: Films \nu1\n") << QStringList{"2| Films |A|u1"}
-            << QStringList{" Films "};
+        addRow("track without address gives nothing",
+               QByteArray("#EXTINF:0,Lost\n#EXTINF:0,Kept\nu1\n"),
+               QStringList{"2|unsorted|Kept|u1"}, QStringList{"unsorted"});
+        addRow("group title untrimmed", QByteArray("#EXTINF:0,A\n#EXTGRP: Films \nu1\n"),
+               QStringList{"2| Films |A|u1"}, QStringList{" Films "});
         QTest::newRow("no tracks")
             << QByteArray("#EXTM3U\nhttp://a/1\n#EXTGRP:x\n") << QStringList() << QStringList{"x"};
         QTest::newRow("empty") << QByteArray() << QStringList() << QStringList();
-        QTest::newRow("unsorted made when first needed")
-            << QByteArray("#EXTINF:0,A\n#EXTGRP:News\nu1\n#EXTINF:0,B\nu2\n"
-                          "#EXTINF:0,C\n#EXTGRP:Kids\nu3\n")
-            << QStringList{"2|News|A|u1", "4|unsorted|B|u2", "7|Kids|C|u3"}
-            << QStringList{"News", "unsorted", "Kids"};
+        addRow("unsorted made when first needed",
+               QByteArray("#EXTINF:0,A\n#EXTGRP:News\nu1\n#EXTINF:0,B\nu2\n"
+                          "#EXTINF:0,C\n#EXTGRP:Kids\nu3\n"),
+               QStringList{"2|News|A|u1", "4|unsorted|B|u2", "7|Kids|C|u3"},
+               QStringList{"News", "unsorted", "Kids"});
     }
     void readsPlaylists() {
         QFETCH(QByteArray, text);

@@ -1,5 +1,6 @@
 // The list delegates, painted into images and read back pixel by pixel.
 
+#include "TestRows.h"
 #include "channels/GroupItemDelegate.h"
 #include "channels/ListItemDelegate.h"
 
@@ -135,8 +136,8 @@ private slots:
         QTest::newRow("normal") << int(QStyle::State_Enabled) << page;
         QTest::newRow("hover") << int(QStyle::State_MouseOver) << QColor(245, 245, 245);
         QTest::newRow("selected") << int(QStyle::State_Selected) << QColor(200, 200, 200);
-        QTest::newRow("selected and hover")
-            << int(QStyle::State_Selected | QStyle::State_MouseOver) << QColor(200, 200, 200);
+        addRow("selected and hover", int(QStyle::State_Selected | QStyle::State_MouseOver),
+               QColor(200, 200, 200));
     }
     void menuRowTextAndBackground() {
         QFETCH(int, state);
@@ -177,12 +178,12 @@ private slots:
         QTest::addColumn<QColor>("background");
         QTest::addColumn<QColor>("text");
         QTest::newRow("plain") << false << int(QStyle::State_Enabled) << page << QColor(Qt::black);
-        QTest::newRow("playing") << true << int(QStyle::State_Enabled) << QColor(230, 230, 230)
-                                 << QColor(Qt::black);
-        QTest::newRow("hover") << false << int(QStyle::State_MouseOver) << QColor(245, 245, 245)
-                               << QColor(Qt::black);
-        QTest::newRow("playing and selected")
-            << true << int(QStyle::State_Selected) << QColor(106, 144, 176) << QColor(Qt::white);
+        addRow("playing", true, int(QStyle::State_Enabled), QColor(230, 230, 230),
+               QColor(Qt::black));
+        addRow("hover", false, int(QStyle::State_MouseOver), QColor(245, 245, 245),
+               QColor(Qt::black));
+        addRow("playing and selected", true, int(QStyle::State_Selected), QColor(106, 144, 176),
+               QColor(Qt::white));
     }
     void channelRowBackground() {
         QFETCH(bool, playing);
@@ -213,17 +214,13 @@ private slots:
         QTest::addColumn<QPoint>("inside");
         QTest::addColumn<QPoint>("outside");
         // A square logo fills the 50-pixel inner square of a 70-pixel row.
-        QTest::newRow("square") << QSize(20, 20) << QColor(Qt::red) << QPoint(35, 35)
-                                << QPoint(35, 7);
+        addRow("square", QSize(20, 20), QColor(Qt::red), QPoint(35, 35), QPoint(35, 7));
         // A wide one is 50 x 10, centred on the square.
-        QTest::newRow("wide") << QSize(100, 20) << QColor(Qt::blue) << QPoint(35, 33)
-                              << QPoint(35, 20);
+        addRow("wide", QSize(100, 20), QColor(Qt::blue), QPoint(35, 33), QPoint(35, 20));
         // A tall one stands out of the box above and below, but only as far
         // as the row: it is shrunk to the row's height, 14 x 70, centred.
-        QTest::newRow("tall") << QSize(20, 100) << QColor(Qt::green) << QPoint(35, 1)
-                              << QPoint(8, 35);
-        QTest::newRow("far too tall")
-            << QSize(10, 1000) << QColor(Qt::green) << QPoint(34, 68) << QPoint(36, 35);
+        addRow("tall", QSize(20, 100), QColor(Qt::green), QPoint(35, 1), QPoint(8, 35));
+        addRow("far too tall", QSize(10, 1000), QColor(Qt::green), QPoint(34, 68), QPoint(36, 35));
     }
     void channelLogo() {
         QFETCH(QSize, size);
@@ -252,9 +249,8 @@ private slots:
             const QString path =
                 m_images.filePath(QStringLiteral("%1x%2.png").arg(size.width()).arg(size.height()));
             QVERIFY(writeImage(path, size, Qt::red));
-            QTest::newRow(
-                qPrintable(QStringLiteral("%1 x %2").arg(size.width()).arg(size.height())))
-                << path;
+            addRow(qPrintable(QStringLiteral("%1 x %2").arg(size.width()).arg(size.height())),
+                   path);
         }
     }
     void unreadableLogoShowsTheTvIcon() {
@@ -275,18 +271,12 @@ private slots:
     void elapsedText_data() {
         QTest::addColumn<QString>("minutes");
         QTest::addColumn<QString>("text");
-        QTest::newRow("75") << "75"
-                            << "01:15";
-        QTest::newRow("0") << "0"
-                           << "00:00";
-        QTest::newRow("empty") << ""
-                               << "00:00";
-        QTest::newRow("not a number") << "abc"
-                                      << "00:00";
-        QTest::newRow("ten hours") << "600"
-                                   << "10:00";
-        QTest::newRow("59") << "59"
-                            << "00:59";
+        addRow("75", "75", "01:15");
+        addRow("0", "0", "00:00");
+        addRow("empty", "", "00:00");
+        addRow("not a number", "abc", "00:00");
+        addRow("ten hours", "600", "10:00");
+        addRow("59", "59", "00:59");
     }
     void elapsedText() {
         QFETCH(QString, minutes);
@@ -320,24 +310,15 @@ private slots:
         QTest::addColumn<QString>("elapsed");
         QTest::addColumn<QString>("duration");
         QTest::addColumn<int>("barMinutes"); // -1: track only
-        QTest::newRow("half") << "30"
-                              << "01:00:00" << 30;
-        QTest::newRow("none yet") << "0"
-                                  << "01:00:00" << 0;
-        QTest::newRow("finished") << "60"
-                                  << "01:00:00" << 60;
-        QTest::newRow("long programme") << "100"
-                                        << "03:20:00" << 100;
-        QTest::newRow("overrun stops at the end") << "500"
-                                                  << "01:00:00" << 60;
-        QTest::newRow("negative") << "-5"
-                                  << "01:00:00" << 0;
-        QTest::newRow("under a minute") << "3"
-                                        << "00:00:40" << -1;
-        QTest::newRow("unreadable") << "3"
-                                    << "soon" << -1;
-        QTest::newRow("empty") << "3"
-                               << "" << -1;
+        addRow("half", "30", "01:00:00", 30);
+        addRow("none yet", "0", "01:00:00", 0);
+        addRow("finished", "60", "01:00:00", 60);
+        addRow("long programme", "100", "03:20:00", 100);
+        addRow("overrun stops at the end", "500", "01:00:00", 60);
+        addRow("negative", "-5", "01:00:00", 0);
+        addRow("under a minute", "3", "00:00:40", -1);
+        addRow("unreadable", "3", "soon", -1);
+        addRow("empty", "3", "", -1);
     }
     void progressBar() {
         QFETCH(QString, elapsed);

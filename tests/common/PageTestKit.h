@@ -4,6 +4,8 @@
 // the local development service: what the shared alert overlay shows, when
 // it is idle, and the debug-log lines the pages write.
 
+#include "TestRows.h"
+
 #include "app/AppState.h"
 #include "widgets/AlertFrame.h"
 
@@ -65,12 +67,6 @@ inline void dismissAlert() {
             panel->hide();
         overlay->hide();
     }
-}
-
-// One row of a data table, its columns in the order they were added; the
-// row reads as one line however many texts it has.
-template <typename... Columns> void addRow(const char *tag, const Columns &...columns) {
-    (QTest::newRow(tag) << ... << columns);
 }
 
 inline QStringList rowTexts(const QListWidget *list) {

@@ -2,6 +2,7 @@
 // over real TLS: every method family with the result shapes its pages read.
 #include "DevServiceProcess.h"
 #include "DevServiceTestKit.h"
+#include "TestRows.h"
 #include "TestSupport.h"
 
 #include "service/DownloadFileHandler.h"
@@ -99,12 +100,10 @@ void TestDevServiceApi::signIn_data() {
     QTest::newRow("phone as login") << "79001234567" << password << true;
     QTest::newRow("phone with plus and blanks") << "+7 900 123-45-67" << password << true;
     QTest::newRow("plain name") << "demo" << password << true;
-    QTest::newRow("wrong password") << "demo@vantero.test"
-                                    << "demo12345" << false;
+    addRow("wrong password", "demo@vantero.test", "demo12345", false);
     QTest::newRow("unknown user") << "nobody@vantero.test" << password << false;
     QTest::newRow("empty user") << "" << password << false;
-    QTest::newRow("empty password") << "demo"
-                                    << "" << false;
+    addRow("empty password", "demo", "", false);
 }
 
 void TestDevServiceApi::signIn() {
@@ -450,24 +449,12 @@ void TestDevServiceApi::signUpErrors_data() {
     QTest::addColumn<QString>("phone");
     QTest::addColumn<QString>("error");
 
-    QTest::newRow("too short a number") << "Tester"
-                                        << "12345"
-                                        << "Telephone format invalid";
-    QTest::newRow("letters in the number") << "Tester"
-                                           << "7900abc4567"
-                                           << "Telephone format invalid";
-    QTest::newRow("empty number") << "Tester"
-                                  << ""
-                                  << "Telephone format invalid";
-    QTest::newRow("two-letter name") << "Al"
-                                     << "79005550001"
-                                     << "Username length is small";
-    QTest::newRow("blank name") << "     "
-                                << "79005550001"
-                                << "Username length is small";
-    QTest::newRow("number taken") << "Tester"
-                                  << "79001234567"
-                                  << "Already exist telephone";
+    addRow("too short a number", "Tester", "12345", "Telephone format invalid");
+    addRow("letters in the number", "Tester", "7900abc4567", "Telephone format invalid");
+    addRow("empty number", "Tester", "", "Telephone format invalid");
+    addRow("two-letter name", "Al", "79005550001", "Username length is small");
+    addRow("blank name", "     ", "79005550001", "Username length is small");
+    addRow("number taken", "Tester", "79001234567", "Already exist telephone");
 }
 
 void TestDevServiceApi::signUpErrors() {

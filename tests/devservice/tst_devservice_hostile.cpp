@@ -4,6 +4,7 @@
 // thousands of requests.
 #include "DevServiceProcess.h"
 #include "DevServiceTestKit.h"
+#include "TestRows.h"
 #include "TestSupport.h"
 
 #include "service/DownloadFileHandler.h"
@@ -132,42 +133,38 @@ void TestDevServiceHostile::malformedRequests_data() {
     QTest::newRow("not JSON") << QByteArray("hello") << "Parse error";
     QTest::newRow("empty body") << QByteArray() << "Parse error";
     QTest::newRow("cut short") << QByteArray("{\"id\":\"1\",\"method\":\"login\"") << "Parse error";
-    QTest::newRow("invalid UTF-8")
-        << QByteArray("{\"method\":\"logout\",\"params\":[\"\xff\xfe\"]}") << "Parse error";
+    addRow("invalid UTF-8", QByteArray("{\"method\":\"logout\",\"params\":[\"\xff\xfe\"]}"),
+           "Parse error");
     QTest::newRow("an array") << QByteArray("[1,2]") << "Invalid request";
     QTest::newRow("deeply nested") << deep << "Invalid request";
     QTest::newRow("no method") << QByteArray("{\"id\":\"1\",\"params\":[]}") << "Invalid request";
-    QTest::newRow("method is a number")
-        << QByteArray("{\"method\":5,\"params\":[]}") << "Invalid request";
-    QTest::newRow("params an object")
-        << QByteArray("{\"method\":\"get_groups\",\"params\":{\"token\":\"x\"}}")
-        << "Invalid request";
-    QTest::newRow("unknown method")
-        << envelope(QStringLiteral("drop_tables"), {}) << "Method not found";
-    QTest::newRow("too few params")
-        << envelope(QStringLiteral("login"), {QStringLiteral("demo"), QStringLiteral("x")})
-        << "Invalid params";
-    QTest::newRow("too many params")
-        << envelope(QStringLiteral("get_groups"), {QStringLiteral("a"), QStringLiteral("b")})
-        << "Invalid params";
-    QTest::newRow("numbers for texts")
-        << envelope(QStringLiteral("login"), {1, 2, 3}) << "Invalid params";
-    QTest::newRow("text for a number")
-        << envelope(QStringLiteral("get_channels"), {QStringLiteral("t"), QStringLiteral("5")})
-        << "Invalid params";
-    QTest::newRow("fraction for a number")
-        << envelope(QStringLiteral("verify_code"), {QStringLiteral("79001234567"), 1.5})
-        << "Invalid params";
-    QTest::newRow("huge number") << QByteArray(
-                                        "{\"method\":\"get_epg\",\"params\":[1e300,10,\"t\"]}")
-                                 << "Invalid params";
-    QTest::newRow("null parameter")
-        << QByteArray("{\"method\":\"logout\",\"params\":[null]}") << "Invalid params";
-    QTest::newRow("nested parameter")
-        << QByteArray("{\"method\":\"logout\",\"params\":[[\"x\"]]}") << "Invalid params";
-    QTest::newRow("boolean parameter")
-        << QByteArray("{\"method\":\"delete_playlist\",\"params\":[true,\"t\"]}")
-        << "Invalid params";
+    addRow("method is a number", QByteArray("{\"method\":5,\"params\":[]}"), "Invalid request");
+    addRow("params an object",
+           QByteArray("{\"method\":\"get_groups\",\"params\":{\"token\":\"x\"}}"),
+           "Invalid request");
+    addRow("unknown method", envelope(QStringLiteral("drop_tables"), {}), "Method not found");
+    addRow("too few params",
+           envelope(QStringLiteral("login"), {QStringLiteral("demo"), QStringLiteral("x")}),
+           "Invalid params");
+    addRow("too many params",
+           envelope(QStringLiteral("get_groups"), {QStringLiteral("a"), QStringLiteral("b")}),
+           "Invalid params");
+    addRow("numbers for texts", envelope(QStringLiteral("login"), {1, 2, 3}), "Invalid params");
+    addRow("text for a number",
+           envelope(QStringLiteral("get_channels"), {QStringLiteral("t"), QStringLiteral("5")}),
+           "Invalid params");
+    addRow("fraction for a number",
+           envelope(QStringLiteral("verify_code"), {QStringLiteral("79001234567"), 1.5}),
+           "Invalid params");
+    addRow("huge number", QByteArray("{\"method\":\"get_epg\",\"params\":[1e300,10,\"t\"]}"),
+           "Invalid params");
+    addRow("null parameter", QByteArray("{\"method\":\"logout\",\"params\":[null]}"),
+           "Invalid params");
+    addRow("nested parameter", QByteArray("{\"method\":\"logout\",\"params\":[[\"x\"]]}"),
+           "Invalid params");
+    addRow("boolean parameter",
+           QByteArray("{\"method\":\"delete_playlist\",\"params\":[true,\"t\"]}"),
+           "Invalid params");
 }
 
 void TestDevServiceHostile::malformedRequests() {
@@ -205,29 +202,25 @@ void TestDevServiceHostile::invalidTokens_data() {
     const QString bogus = QStringLiteral("0123456789abcdef0123456789abcdef0123456789abcdef");
     const QString xcb = QStringLiteral("xcb");
     QTest::newRow("get_devices") << "get_devices" << QJsonArray{xcb, bogus} << "Invalid token";
-    QTest::newRow("register_device")
-        << "register_device" << QJsonArray{QStringLiteral("Box"), xcb, bogus} << "Invalid token";
+    addRow("register_device", "register_device", QJsonArray{QStringLiteral("Box"), xcb, bogus},
+           "Invalid token");
     QTest::newRow("get_playlists") << "get_playlists" << QJsonArray{bogus} << "Invalid token";
-    QTest::newRow("delete_playlist")
-        << "delete_playlist" << QJsonArray{1, bogus} << "Invalid token";
+    addRow("delete_playlist", "delete_playlist", QJsonArray{1, bogus}, "Invalid token");
     QTest::newRow("get_channels") << "get_channels" << QJsonArray{bogus, 1} << "Invalid token";
     QTest::newRow("get_groups") << "get_groups" << QJsonArray{bogus} << "Invalid token";
     QTest::newRow("get_upload_hash") << "get_upload_hash" << QJsonArray{bogus} << "Invalid token";
-    QTest::newRow("set_devopt") << "set_devopt"
-                                << QJsonArray{QStringLiteral("xcb_fav_1"), QStringLiteral("[]"),
-                                              bogus}
-                                << "Invalid token";
-    QTest::newRow("get_devopt") << "get_devopt" << QJsonArray{QStringLiteral("xcb_fav_1"), bogus}
-                                << "Invalid token";
+    addRow("set_devopt", "set_devopt",
+           QJsonArray{QStringLiteral("xcb_fav_1"), QStringLiteral("[]"), bogus}, "Invalid token");
+    addRow("get_devopt", "get_devopt", QJsonArray{QStringLiteral("xcb_fav_1"), bogus},
+           "Invalid token");
     QTest::newRow("get_epg") << "get_epg" << QJsonArray{101, 10, bogus} << "Invalid token";
-    QTest::newRow("find_epg") << "find_epg" << QJsonArray{QStringLiteral("0"), bogus}
-                              << "Invalid token";
+    addRow("find_epg", "find_epg", QJsonArray{QStringLiteral("0"), bogus}, "Invalid token");
     QTest::newRow("logout") << "logout" << QJsonArray{bogus} << "Invalid token";
     QTest::newRow("empty token") << "get_playlists" << QJsonArray{QString()} << "Invalid token";
-    QTest::newRow("long token") << "get_playlists" << QJsonArray{QString(5000, QLatin1Char('a'))}
-                                << "Invalid token";
-    QTest::newRow("quote in token")
-        << "get_playlists" << QJsonArray{QStringLiteral("' OR 1=1 --")} << "Invalid token";
+    addRow("long token", "get_playlists", QJsonArray{QString(5000, QLatin1Char('a'))},
+           "Invalid token");
+    addRow("quote in token", "get_playlists", QJsonArray{QStringLiteral("' OR 1=1 --")},
+           "Invalid token");
 }
 
 void TestDevServiceHostile::invalidTokens() {
@@ -289,49 +282,28 @@ void TestDevServiceHostile::hostileUploads_data() {
     QTest::addColumn<int>("status");
 
     const QByteArray good = uploadBody(playlist);
-    QTest::newRow("not multipart")
-        << ""
-        << "List" << QByteArray("application/json") << QByteArray("{}") << 400;
-    QTest::newRow("malformed multipart")
-        << ""
-        << "List" << multipartType << QByteArray("--*****\r\ngarbage without headers") << 400;
-    QTest::newRow("other boundary")
-        << ""
-        << "List" << QByteArray("multipart/form-data; boundary=zzz") << good << 400;
-    QTest::newRow("no playlist part")
-        << ""
-        << "List" << multipartType << uploadBody(playlist, "other") << 400;
-    QTest::newRow("title climbs out") << ""
-                                      << "..%2F..%2Fetc%2Fpasswd" << multipartType << good << 400;
-    QTest::newRow("title with backslash") << ""
-                                          << "..%5Cwin.ini" << multipartType << good << 400;
-    QTest::newRow("empty title") << ""
-                                 << "" << multipartType << good << 400;
-    QTest::newRow("blank title") << ""
-                                 << "%20%20" << multipartType << good << 400;
-    QTest::newRow("title with NUL") << ""
-                                    << "a%00b" << multipartType << good << 400;
-    QTest::newRow("title with line break") << ""
-                                           << "a%0Ab" << multipartType << good << 400;
-    QTest::newRow("title not UTF-8") << ""
-                                     << "%FF%FE" << multipartType << good << 400;
-    QTest::newRow("unknown hash") << "0123456789abcdef0123456789abcdef"
-                                  << "List" << multipartType << good << 403;
-    QTest::newRow("malformed hash") << "not-a-hash"
-                                    << "List" << multipartType << good << 403;
-    QTest::newRow("not a playlist")
-        << ""
-        << "List" << multipartType << uploadBody("<html><body>hi</body></html>") << 415;
-    QTest::newRow("empty file") << ""
-                                << "List" << multipartType << uploadBody("") << 400;
-    QTest::newRow("no usable channel")
-        << ""
-        << "List" << multipartType << uploadBody("#EXTM3U\n#EXTINF:-1,x\nrelative/path.ts\n")
-        << 422;
-    QTest::newRow("over the size limit")
-        << ""
-        << "List" << multipartType << uploadBody(playlist + QByteArray(9 * 1024 * 1024, '#'))
-        << 413;
+    addRow("not multipart", "", "List", QByteArray("application/json"), QByteArray("{}"), 400);
+    addRow("malformed multipart", "", "List", multipartType,
+           QByteArray("--*****\r\ngarbage without headers"), 400);
+    addRow("other boundary", "", "List", QByteArray("multipart/form-data; boundary=zzz"), good,
+           400);
+    addRow("no playlist part", "", "List", multipartType, uploadBody(playlist, "other"), 400);
+    addRow("title climbs out", "", "..%2F..%2Fetc%2Fpasswd", multipartType, good, 400);
+    addRow("title with backslash", "", "..%5Cwin.ini", multipartType, good, 400);
+    addRow("empty title", "", "", multipartType, good, 400);
+    addRow("blank title", "", "%20%20", multipartType, good, 400);
+    addRow("title with NUL", "", "a%00b", multipartType, good, 400);
+    addRow("title with line break", "", "a%0Ab", multipartType, good, 400);
+    addRow("title not UTF-8", "", "%FF%FE", multipartType, good, 400);
+    addRow("unknown hash", "0123456789abcdef0123456789abcdef", "List", multipartType, good, 403);
+    addRow("malformed hash", "not-a-hash", "List", multipartType, good, 403);
+    addRow("not a playlist", "", "List", multipartType, uploadBody("<html><body>hi</body></html>"),
+           415);
+    addRow("empty file", "", "List", multipartType, uploadBody(""), 400);
+    addRow("no usable channel", "", "List", multipartType,
+           uploadBody("#EXTM3U\n#EXTINF:-1,x\nrelative/path.ts\n"), 422);
+    addRow("over the size limit", "", "List", multipartType,
+           uploadBody(playlist + QByteArray(9 * 1024 * 1024, '#')), 413);
 }
 
 void TestDevServiceHostile::hostileUploads() {

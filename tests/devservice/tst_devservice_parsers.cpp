@@ -4,6 +4,7 @@
 #include "ClientConfig.h"
 #include "M3u.h"
 #include "Media.h"
+#include "TestRows.h"
 #include "TextUtil.h"
 
 #include <QSettings>
@@ -111,8 +112,7 @@ void TestDevServiceParsers::playlistEntries_data() {
     QTest::newRow("unterminated quote swallows the title")
         << QByteArray("#EXTINF:-1 tvg-name=\"oops,Title\nhttp://s/x\n")
         << "http://s/x|http://s/x|Unsorted||0|0" << QStringList{"Unsorted"};
-    QTest::newRow("nothing playable")
-        << QByteArray("#EXTM3U\n#EXTINF:-1,X\n") << QString() << QStringList{};
+    addRow("nothing playable", QByteArray("#EXTM3U\n#EXTINF:-1,X\n"), QString(), QStringList{});
 }
 
 void TestDevServiceParsers::playlistEntries() {
@@ -175,18 +175,16 @@ void TestDevServiceParsers::iniGroupReplacement_data() {
     QTest::addColumn<QString>("original");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("empty file") << ""
-                                << "[service]\napi_url=\"a\"\n";
-    QTest::newRow("other groups kept") << "[info]\nuser_name=x\n"
-                                       << "[info]\nuser_name=x\n\n[service]\napi_url=\"a\"\n";
-    QTest::newRow("group replaced in place")
-        << "[info]\nx=1\n\n[service]\napi_url=old\nstale=1\n\n[offline_playlist]\nA=b\n"
-        << "[info]\nx=1\n\n[service]\napi_url=\"a\"\n[offline_playlist]\nA=b\n";
-    QTest::newRow("CRLF file") << "[service]\r\napi_url=old\r\n[info]\r\nx=1\r\n"
-                               << "[service]\napi_url=\"a\"\n[info]\nx=1\n";
-    QTest::newRow("similar group names untouched")
-        << "[service2]\nk=v\n"
-        << "[service2]\nk=v\n\n[service]\napi_url=\"a\"\n";
+    addRow("empty file", "", "[service]\napi_url=\"a\"\n");
+    addRow("other groups kept", "[info]\nuser_name=x\n",
+           "[info]\nuser_name=x\n\n[service]\napi_url=\"a\"\n");
+    addRow("group replaced in place",
+           "[info]\nx=1\n\n[service]\napi_url=old\nstale=1\n\n[offline_playlist]\nA=b\n",
+           "[info]\nx=1\n\n[service]\napi_url=\"a\"\n[offline_playlist]\nA=b\n");
+    addRow("CRLF file", "[service]\r\napi_url=old\r\n[info]\r\nx=1\r\n",
+           "[service]\napi_url=\"a\"\n[info]\nx=1\n");
+    addRow("similar group names untouched", "[service2]\nk=v\n",
+           "[service2]\nk=v\n\n[service]\napi_url=\"a\"\n");
 }
 
 void TestDevServiceParsers::iniGroupReplacement() {
@@ -259,18 +257,12 @@ void TestDevServiceParsers::packetTimesFollowTheClock() {
 void TestDevServiceParsers::phoneNumbers_data() {
     QTest::addColumn<QString>("input");
     QTest::addColumn<QString>("digits");
-    QTest::newRow("digits") << "79001234567"
-                            << "79001234567";
-    QTest::newRow("plus and separators") << "+7 (900) 123-45-67"
-                                         << "79001234567";
-    QTest::newRow("plus inside") << "7900+1234567"
-                                 << "";
-    QTest::newRow("letters") << "7900abc"
-                             << "";
-    QTest::newRow("e-mail") << "demo@vantero.test"
-                            << "";
-    QTest::newRow("empty") << ""
-                           << "";
+    addRow("digits", "79001234567", "79001234567");
+    addRow("plus and separators", "+7 (900) 123-45-67", "79001234567");
+    addRow("plus inside", "7900+1234567", "");
+    addRow("letters", "7900abc", "");
+    addRow("e-mail", "demo@vantero.test", "");
+    addRow("empty", "", "");
 }
 
 void TestDevServiceParsers::phoneNumbers() {

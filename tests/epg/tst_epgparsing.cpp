@@ -3,6 +3,7 @@
 // runs at UTC+3 with an English system locale (see CMakeLists.txt) and with
 // "now" fixed through Clock.
 
+#include "TestRows.h"
 #include "app/Clock.h"
 #include "epg/EpgSchedule.h"
 #include "epg/XmlUrl.h"
@@ -82,32 +83,23 @@ private slots:
         QTest::addColumn<QString>("start");
         QTest::addColumn<QString>("duration");
 
-        QTest::newRow("UTC to local, across midnight")
-            << raw("2016-03-01 22:00:00", "2016-03-01 23:30:00") << "2016-03-02 01:00:00"
-            << "01:30:00";
-        QTest::newRow("seconds kept")
-            << raw("2016-03-01 10:00:00", "2016-03-01 10:00:50") << "2016-03-01 13:00:00"
-            << "00:00:50";
-        QTest::newRow("25 hours wrap to 1")
-            << raw("2016-03-01 10:00:00", "2016-03-02 11:00:00") << "2016-03-01 13:00:00"
-            << "01:00:00";
-        QTest::newRow("stop an hour before start")
-            << raw("2016-03-01 10:00:00", "2016-03-01 09:00:00") << "2016-03-01 13:00:00"
-            << "23:00:00";
-        QTest::newRow("exactly a day")
-            << raw("2016-03-01 10:00:00", "2016-03-02 10:00:00") << "2016-03-01 13:00:00"
-            << "00:00:00";
+        addRow("UTC to local, across midnight", raw("2016-03-01 22:00:00", "2016-03-01 23:30:00"),
+               "2016-03-02 01:00:00", "01:30:00");
+        addRow("seconds kept", raw("2016-03-01 10:00:00", "2016-03-01 10:00:50"),
+               "2016-03-01 13:00:00", "00:00:50");
+        addRow("25 hours wrap to 1", raw("2016-03-01 10:00:00", "2016-03-02 11:00:00"),
+               "2016-03-01 13:00:00", "01:00:00");
+        addRow("stop an hour before start", raw("2016-03-01 10:00:00", "2016-03-01 09:00:00"),
+               "2016-03-01 13:00:00", "23:00:00");
+        addRow("exactly a day", raw("2016-03-01 10:00:00", "2016-03-02 10:00:00"),
+               "2016-03-01 13:00:00", "00:00:00");
         // Beyond what a time of day in milliseconds can hold in an int.
-        QTest::newRow("thirty days and an hour")
-            << raw("2016-03-01 10:00:00", "2016-03-31 11:00:00") << "2016-03-01 13:00:00"
-            << "01:00:00";
-        QTest::newRow("no stop") << QJsonObject{{"start", "2016-03-01 10:00:00"}}
-                                 << "2016-03-01 13:00:00"
-                                 << "00:00:00";
-        QTest::newRow("nothing at all") << QJsonObject() << ""
-                                        << "00:00:00";
-        QTest::newRow("start not a time") << raw("yesterday", "2016-03-01 10:00:00") << ""
-                                          << "00:00:00";
+        addRow("thirty days and an hour", raw("2016-03-01 10:00:00", "2016-03-31 11:00:00"),
+               "2016-03-01 13:00:00", "01:00:00");
+        addRow("no stop", QJsonObject{{"start", "2016-03-01 10:00:00"}}, "2016-03-01 13:00:00",
+               "00:00:00");
+        addRow("nothing at all", QJsonObject(), "", "00:00:00");
+        addRow("start not a time", raw("yesterday", "2016-03-01 10:00:00"), "", "00:00:00");
     }
 
     void readsRawProgrammes() {
@@ -139,68 +131,38 @@ private slots:
             raw(utc("2016-03-01 19:00:00"), utc("2016-03-01 20:00:00"), "Before"),
             raw(utc("2016-03-01 20:00:00"), utc("2016-03-01 20:45:00"), "News"),
             raw(utc("2016-03-01 20:45:00"), utc("2016-03-01 22:15:00"), "Film")};
-        QTest::newRow("34 whole minutes left") << evening << "2016-03-01 20:10:30"
-                                               << "News"
-                                               << "11";
-        QTest::newRow("at a boundary") << evening << "2016-03-01 20:00:00"
-                                       << ""
-                                       << "";
-        QTest::newRow("a second in") << evening << "2016-03-01 20:00:01"
-                                     << "News"
-                                     << "1";
-        QTest::newRow("a second before the end") << evening << "2016-03-01 20:44:59"
-                                                 << "News"
-                                                 << "45";
-        QTest::newRow("long film") << evening << "2016-03-01 22:14:00"
-                                   << "Film"
-                                   << "89";
-        QTest::newRow("after the last") << evening << "2016-03-01 22:15:00"
-                                        << ""
-                                        << "";
-        QTest::newRow("another day") << evening << "2016-03-02 20:10:30"
-                                     << ""
-                                     << "";
+        addRow("34 whole minutes left", evening, "2016-03-01 20:10:30", "News", "11");
+        addRow("at a boundary", evening, "2016-03-01 20:00:00", "", "");
+        addRow("a second in", evening, "2016-03-01 20:00:01", "News", "1");
+        addRow("a second before the end", evening, "2016-03-01 20:44:59", "News", "45");
+        addRow("long film", evening, "2016-03-01 22:14:00", "Film", "89");
+        addRow("after the last", evening, "2016-03-01 22:15:00", "", "");
+        addRow("another day", evening, "2016-03-02 20:10:30", "", "");
 
-        QTest::newRow("began yesterday")
-            << QJsonArray{raw(utc("2016-03-01 23:30:00"), utc("2016-03-02 01:00:00"))}
-            << "2016-03-02 00:15:00"
-            << ""
-            << "";
-        QTest::newRow("under a minute is never on")
-            << QJsonArray{raw(utc("2016-03-01 20:00:00"), utc("2016-03-01 20:00:50"))}
-            << "2016-03-01 20:00:10"
-            << ""
-            << "";
-        QTest::newRow("seconds of the length ignored")
-            << QJsonArray{raw(utc("2016-03-01 20:00:00"), utc("2016-03-01 20:01:50"), "Short")}
-            << "2016-03-01 20:01:10"
-            << ""
-            << "";
-        QTest::newRow("25 hours count as one")
-            << QJsonArray{raw(utc("2016-03-01 05:00:00"), utc("2016-03-02 06:00:00"), "Marathon")}
-            << "2016-03-01 05:59:00"
-            << "Marathon"
-            << "59";
-        QTest::newRow("25 hours, second hour")
-            << QJsonArray{raw(utc("2016-03-01 05:00:00"), utc("2016-03-02 06:00:00"), "Marathon")}
-            << "2016-03-01 06:30:00"
-            << ""
-            << "";
-        QTest::newRow("first of two overlapping")
-            << QJsonArray{raw(utc("2016-03-01 20:05:00"), utc("2016-03-01 21:00:00"), "Late"),
-                          raw(utc("2016-03-01 20:00:00"), utc("2016-03-01 21:00:00"), "Early")}
-            << "2016-03-01 20:30:00"
-            << "Late"
-            << "25";
-        QTest::newRow("unreadable entries skipped")
-            << QJsonArray{QJsonValue("junk"), QJsonValue(7),
-                          raw(utc("2016-03-01 20:00:00"), utc("2016-03-01 21:00:00"), "Ok")}
-            << "2016-03-01 20:30:00"
-            << "Ok"
-            << "30";
-        QTest::newRow("empty list") << QJsonArray() << "2016-03-01 20:30:00"
-                                    << ""
-                                    << "";
+        addRow("began yesterday",
+               QJsonArray{raw(utc("2016-03-01 23:30:00"), utc("2016-03-02 01:00:00"))},
+               "2016-03-02 00:15:00", "", "");
+        addRow("under a minute is never on",
+               QJsonArray{raw(utc("2016-03-01 20:00:00"), utc("2016-03-01 20:00:50"))},
+               "2016-03-01 20:00:10", "", "");
+        addRow("seconds of the length ignored",
+               QJsonArray{raw(utc("2016-03-01 20:00:00"), utc("2016-03-01 20:01:50"), "Short")},
+               "2016-03-01 20:01:10", "", "");
+        addRow("25 hours count as one",
+               QJsonArray{raw(utc("2016-03-01 05:00:00"), utc("2016-03-02 06:00:00"), "Marathon")},
+               "2016-03-01 05:59:00", "Marathon", "59");
+        addRow("25 hours, second hour",
+               QJsonArray{raw(utc("2016-03-01 05:00:00"), utc("2016-03-02 06:00:00"), "Marathon")},
+               "2016-03-01 06:30:00", "", "");
+        addRow("first of two overlapping",
+               QJsonArray{raw(utc("2016-03-01 20:05:00"), utc("2016-03-01 21:00:00"), "Late"),
+                          raw(utc("2016-03-01 20:00:00"), utc("2016-03-01 21:00:00"), "Early")},
+               "2016-03-01 20:30:00", "Late", "25");
+        addRow("unreadable entries skipped",
+               QJsonArray{QJsonValue("junk"), QJsonValue(7),
+                          raw(utc("2016-03-01 20:00:00"), utc("2016-03-01 21:00:00"), "Ok")},
+               "2016-03-01 20:30:00", "Ok", "30");
+        addRow("empty list", QJsonArray(), "2016-03-01 20:30:00", "", "");
     }
 
     void findsTheCurrentProgramme() {

@@ -3,6 +3,7 @@
 // local HTTP server that answers exactly as each case needs.
 
 #include "LocalHttpServer.h"
+#include "TestRows.h"
 #include "TestSupport.h"
 
 #include "epg/XmlUrl.h"
@@ -129,17 +130,13 @@ private slots:
         QTest::addColumn<int>("fetchedSource"); // -1: nothing emitted
 
         QTest::newRow("numeric id") << "1234" << QStringList{"get_epg [1234,10,\"tok\"]"} << 1234;
-        QTest::newRow("no id: first candidate only")
-            << "0" << QStringList{"find_epg [\"0\",\"tok\"]", "get_epg [7,10,\"tok\"]"} << 7;
-        QTest::newRow("a name") << "Sport"
-                                << QStringList{"find_epg [\"Sport\",\"tok\"]",
-                                               "get_epg [7,10,\"tok\"]"}
-                                << 7;
-        QTest::newRow("nothing found")
-            << "Nothing" << QStringList{"find_epg [\"Nothing\",\"tok\"]"} << -1;
-        QTest::newRow("candidate without id")
-            << "nameless"
-            << QStringList{"find_epg [\"nameless\",\"tok\"]", "get_epg [0,10,\"tok\"]"} << 0;
+        addRow("no id: first candidate only", "0",
+               QStringList{"find_epg [\"0\",\"tok\"]", "get_epg [7,10,\"tok\"]"}, 7);
+        addRow("a name", "Sport",
+               QStringList{"find_epg [\"Sport\",\"tok\"]", "get_epg [7,10,\"tok\"]"}, 7);
+        addRow("nothing found", "Nothing", QStringList{"find_epg [\"Nothing\",\"tok\"]"}, -1);
+        addRow("candidate without id", "nameless",
+               QStringList{"find_epg [\"nameless\",\"tok\"]", "get_epg [0,10,\"tok\"]"}, 0);
         QTest::newRow("service error") << "666" << QStringList{"get_epg [666,10,\"tok\"]"} << -1;
         QTest::newRow("not JSON") << "500" << QStringList{"get_epg [500,10,\"tok\"]"} << -1;
     }

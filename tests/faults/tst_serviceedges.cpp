@@ -138,26 +138,20 @@ void TestServiceEdges::loadFailureLeavesAWayOn_data() {
     QTest::addColumn<QString>("message");
     QTest::addColumn<bool>("passwordKept");
     QTest::addColumn<bool>("playlistKept");
-    QTest::newRow("password changed elsewhere")
-        << "login" << failure("Wrong login or password") << int(MainWindow::SignInPage) << "alert2"
-        << false << true;
-    QTest::newRow("device removed elsewhere")
-        << "login" << failure("Device not registered") << int(MainWindow::DevicePage)
-        << "devicenotregistered" << true << false;
-    QTest::newRow("playlist deleted elsewhere")
-        << "get_channels" << failure("Playlist not found") << int(MainWindow::PlaylistPage)
-        << "playlistnotfound" << true << false;
-    QTest::newRow("groups refused") << "get_groups" << failure("Internal error")
-                                    << int(MainWindow::HomePage) << "unknownerror" << true << true;
-    QTest::newRow("sign-in answer not JSON")
-        << "login" << QByteArray("<html>busy</html>") << int(MainWindow::HomePage) << "unknownerror"
-        << true << true;
-    QTest::newRow("channels answer not JSON")
-        << "get_channels" << QByteArray("<html>busy</html>") << int(MainWindow::HomePage)
-        << "unknownerror" << true << true;
-    QTest::newRow("groups answer an array")
-        << "get_groups" << QByteArray("[]") << int(MainWindow::HomePage) << "unknownerror" << true
-        << true;
+    addRow("password changed elsewhere", "login", failure("Wrong login or password"),
+           int(MainWindow::SignInPage), "alert2", false, true);
+    addRow("device removed elsewhere", "login", failure("Device not registered"),
+           int(MainWindow::DevicePage), "devicenotregistered", true, false);
+    addRow("playlist deleted elsewhere", "get_channels", failure("Playlist not found"),
+           int(MainWindow::PlaylistPage), "playlistnotfound", true, false);
+    addRow("groups refused", "get_groups", failure("Internal error"), int(MainWindow::HomePage),
+           "unknownerror", true, true);
+    addRow("sign-in answer not JSON", "login", QByteArray("<html>busy</html>"),
+           int(MainWindow::HomePage), "unknownerror", true, true);
+    addRow("channels answer not JSON", "get_channels", QByteArray("<html>busy</html>"),
+           int(MainWindow::HomePage), "unknownerror", true, true);
+    addRow("groups answer an array", "get_groups", QByteArray("[]"), int(MainWindow::HomePage),
+           "unknownerror", true, true);
 }
 
 void TestServiceEdges::loadFailureLeavesAWayOn() {
@@ -241,21 +235,19 @@ void TestServiceEdges::unknownPrivateListLocks_data() {
     const QByteArray plain = twoChannels;
     const QByteArray readOk = R"({"error":"","result":"[2]"})";
     QTest::newRow("private list read") << plain << readOk << QList<bool>{false, true} << true;
-    QTest::newRow("private read refused")
-        << plain << failure("Invalid token") << QList<bool>{true, true} << false;
-    QTest::newRow("private read not JSON")
-        << plain << QByteArray("<html/>") << QList<bool>{true, true} << false;
+    addRow("private read refused", plain, failure("Invalid token"), QList<bool>{true, true}, false);
+    addRow("private read not JSON", plain, QByteArray("<html/>"), QList<bool>{true, true}, false);
     for (const char *adult : {"true", "1", "7", "\"1\"", "\"true\""}) {
         QByteArray marked = twoChannels;
         marked.replace(R"("epg_id":0})", QByteArray(R"("epg_id":0,"adult":)") + adult + "}");
-        QTest::newRow(qPrintable(QStringLiteral("adult as %1").arg(QLatin1String(adult))))
-            << marked << readOk << QList<bool>{true, true} << true;
+        addRow(qPrintable(QStringLiteral("adult as %1").arg(QLatin1String(adult))), marked, readOk,
+               QList<bool>{true, true}, true);
     }
     for (const char *adult : {"false", "0", "\"0\"", "\"yes\"", "null", "[]"}) {
         QByteArray marked = twoChannels;
         marked.replace(R"("epg_id":0})", QByteArray(R"("epg_id":0,"adult":)") + adult + "}");
-        QTest::newRow(qPrintable(QStringLiteral("adult as %1").arg(QLatin1String(adult))))
-            << marked << readOk << QList<bool>{false, true} << true;
+        addRow(qPrintable(QStringLiteral("adult as %1").arg(QLatin1String(adult))), marked, readOk,
+               QList<bool>{false, true}, true);
     }
 }
 
@@ -463,8 +455,8 @@ void TestServiceEdges::refusalsHaveTheirOwnWords_data() {
         {"marks", "Option value too long", "optiontoolong"},
     };
     for (const auto &row : refusals) {
-        QTest::newRow(qPrintable(QStringLiteral("%1: %2").arg(row[0], row[1])))
-            << row[0] << QByteArray(row[1]) << row[2];
+        addRow(qPrintable(QStringLiteral("%1: %2").arg(row[0], row[1])), row[0], QByteArray(row[1]),
+               row[2]);
     }
 }
 
@@ -564,14 +556,11 @@ void TestServiceEdges::refusedUploadStaysOnThePage_data() {
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("message");
     const QByteArray m3u = "#EXTM3U\n#EXTINF:-1,One\nhttp://127.0.0.1:9/one.ts\n";
-    QTest::newRow("not a playlist") << QByteArray("<?xml version=\"1.0\"?><playlist/>") << "Mine"
-                                    << "unsupportedplaylist";
-    QTest::newRow("title with a slash") << m3u << "My/List"
-                                        << "invalidplaylisttitle";
-    QTest::newRow("no channels") << QByteArray("#EXTM3U\n") << "Mine"
-                                 << "playlistnochannels";
-    QTest::newRow("unreadable file") << QByteArray() << "Mine"
-                                     << "filecannotberead";
+    addRow("not a playlist", QByteArray("<?xml version=\"1.0\"?><playlist/>"), "Mine",
+           "unsupportedplaylist");
+    addRow("title with a slash", m3u, "My/List", "invalidplaylisttitle");
+    addRow("no channels", QByteArray("#EXTM3U\n"), "Mine", "playlistnochannels");
+    addRow("unreadable file", QByteArray(), "Mine", "filecannotberead");
     QTest::newRow("accepted") << m3u << "Mine" << QString();
 }
 

@@ -153,20 +153,13 @@ void TestServiceFaults::serviceKilledMidChannelLoad() {
 void TestServiceFaults::slowServiceTimesOut_data() {
     QTest::addColumn<QString>("page");
     QTest::addColumn<QString>("slowMethod");
-    QTest::newRow("sign-in") << "sign-in"
-                             << "login";
-    QTest::newRow("device page, sign-in") << "device"
-                                          << "login";
-    QTest::newRow("device page, device list") << "device"
-                                              << "get_devices";
-    QTest::newRow("playlist page, playlists") << "playlist"
-                                              << "get_playlists";
-    QTest::newRow("channel browser, sign-in") << "channels"
-                                              << "login";
-    QTest::newRow("channel browser, channels") << "channels"
-                                               << "get_channels";
-    QTest::newRow("channel browser, groups") << "channels"
-                                             << "get_groups";
+    addRow("sign-in", "sign-in", "login");
+    addRow("device page, sign-in", "device", "login");
+    addRow("device page, device list", "device", "get_devices");
+    addRow("playlist page, playlists", "playlist", "get_playlists");
+    addRow("channel browser, sign-in", "channels", "login");
+    addRow("channel browser, channels", "channels", "get_channels");
+    addRow("channel browser, groups", "channels", "get_groups");
 }
 
 void TestServiceFaults::slowServiceTimesOut() {
@@ -258,8 +251,8 @@ void TestServiceFaults::certificateForAnotherHost_data() {
     QTest::addColumn<QString>("exchange");
     QTest::addColumn<bool>("rightHost");
     for (const char *exchange : {"service call", "version lookup", "logo download", "upload"}) {
-        QTest::newRow(qPrintable(QStringLiteral("%1, wrong host").arg(QLatin1String(exchange))))
-            << exchange << false;
+        addRow(qPrintable(QStringLiteral("%1, wrong host").arg(QLatin1String(exchange))), exchange,
+               false);
     }
     // The same trust path with a certificate for 127.0.0.1: the refusals
     // above are about the name alone.

@@ -113,32 +113,32 @@ void TestSettingsFaults::corruptStoreStartsOnDefaults_data() {
     QTest::addColumn<QString>("language");
     QTest::addColumn<int>("playlistId");
 
-    QTest::newRow("garbage text") << QByteArray("lorem ipsum\n= = =\n[[[]]]\n%%%\\\n\\x\n=value\n")
-                                  << "lang_en" << 0;
+    addRow("garbage text", QByteArray("lorem ipsum\n= = =\n[[[]]]\n%%%\\\n\\x\n=value\n"),
+           "lang_en", 0);
     QTest::newRow("binary junk") << binaryJunk(4096) << "lang_en" << 0;
     QTest::newRow("cut in a group name") << QByteArray("[inf") << "lang_en" << 0;
     QTest::newRow("cut in a key") << QByteArray("[info]\nuser_na") << "lang_en" << 0;
     // What was whole before the cut is read.
-    QTest::newRow("cut in a value")
-        << QByteArray("[info]\nlang=lang_ru\nplaylist_id=7\nplaylist_name=\"Ho") << "lang_ru" << 7;
-    QTest::newRow("cut in a stored variant")
-        << QByteArray("[info]\nuser_name=@Variant(\\0\\0\\0\\n\\0\\0)") << "lang_en" << 0;
+    addRow("cut in a value", QByteArray("[info]\nlang=lang_ru\nplaylist_id=7\nplaylist_name=\"Ho"),
+           "lang_ru", 7);
+    addRow("cut in a stored variant", QByteArray("[info]\nuser_name=@Variant(\\0\\0\\0\\n\\0\\0)"),
+           "lang_en", 0);
     // A list that claims four billion entries and holds none.
-    QTest::newRow("variant list of absurd length")
-        << QByteArray("[info]\nuser_name=@Variant(\\0\\0\\0\\t\\xff\\xff\\xff\\xf0)\n"
-                      "playlist_id=@Variant(\\0\\0\\0\\v\\xff\\xff\\xff\\xf0)\n")
-        << "lang_en" << 0;
-    QTest::newRow("variant of an unknown type")
-        << QByteArray("[info]\nuser_name=@Variant(\\0\\0\\0\\x7f\\0\\0\\0\\x5Junk\\0)") << "lang_en"
-        << 0;
-    QTest::newRow("values of other types")
-        << QByteArray("[info]\nuser_name=@Point(1 2)\nplaylist_id=@ByteArray(\\xff)\n"
-                      "ontop=@Rect(1 2 3 4)\ncache_size=@Size(1 2)\nlang=@Invalid()\n")
-        << "lang_en" << 0;
-    QTest::newRow("service addresses corrupt")
-        << QByteArray("[service]\napi_url=@Variant(\\0\\0\\0\\x7f\\0\\0\\0\\x5Junk\\0)\n"
-                      "web_url=\\0\\xff\nsite_url=@ByteArray(\nca_file=@Variant(\n")
-        << "lang_en" << 0;
+    addRow("variant list of absurd length",
+           QByteArray("[info]\nuser_name=@Variant(\\0\\0\\0\\t\\xff\\xff\\xff\\xf0)\n"
+                      "playlist_id=@Variant(\\0\\0\\0\\v\\xff\\xff\\xff\\xf0)\n"),
+           "lang_en", 0);
+    addRow("variant of an unknown type",
+           QByteArray("[info]\nuser_name=@Variant(\\0\\0\\0\\x7f\\0\\0\\0\\x5Junk\\0)"), "lang_en",
+           0);
+    addRow("values of other types",
+           QByteArray("[info]\nuser_name=@Point(1 2)\nplaylist_id=@ByteArray(\\xff)\n"
+                      "ontop=@Rect(1 2 3 4)\ncache_size=@Size(1 2)\nlang=@Invalid()\n"),
+           "lang_en", 0);
+    addRow("service addresses corrupt",
+           QByteArray("[service]\napi_url=@Variant(\\0\\0\\0\\x7f\\0\\0\\0\\x5Junk\\0)\n"
+                      "web_url=\\0\\xff\nsite_url=@ByteArray(\nca_file=@Variant(\n"),
+           "lang_en", 0);
     QTest::newRow("one endless line") << QByteArray(4 * 1024 * 1024, 'A') << "lang_en" << 0;
 }
 

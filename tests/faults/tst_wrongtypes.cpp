@@ -125,18 +125,17 @@ void TestWrongTypes::deviceList_data() {
     QTest::addColumn<QString>("firstKey");
     for (const auto &row : notArrays)
         QTest::newRow(row[0].constData()) << row[1] << QStringList() << QString();
-    QTest::newRow("elements that are not objects")
-        << QByteArray(R"([1,"PC",null,true,[]])") << blanks(5) << QString();
-    QTest::newRow("name and key of wrong types")
-        << QByteArray(R"([{"name":5,"key":6},{"name":null,"key":{"k":"v"}},)"
-                      R"({"name":["PC"],"key":[]},{"name":{"n":"PC"},"key":true}])")
-        << blanks(4) << QString();
-    QTest::newRow("nested junk") << QByteArray(
-                                        R"([{"name":[[[["PC"]]]],"key":{"a":{"b":[1,{}]}}}])")
-                                 << blanks(1) << QString();
-    QTest::newRow("one good record among junk")
-        << QByteArray(R"([{"name":"PC","key":"k1"},{"name":1,"key":2}])")
-        << QStringList{QStringLiteral("PC"), QString()} << QStringLiteral("k1");
+    addRow("elements that are not objects", QByteArray(R"([1,"PC",null,true,[]])"), blanks(5),
+           QString());
+    addRow("name and key of wrong types",
+           QByteArray(R"([{"name":5,"key":6},{"name":null,"key":{"k":"v"}},)"
+                      R"({"name":["PC"],"key":[]},{"name":{"n":"PC"},"key":true}])"),
+           blanks(4), QString());
+    addRow("nested junk", QByteArray(R"([{"name":[[[["PC"]]]],"key":{"a":{"b":[1,{}]}}}])"),
+           blanks(1), QString());
+    addRow("one good record among junk",
+           QByteArray(R"([{"name":"PC","key":"k1"},{"name":1,"key":2}])"),
+           QStringList{QStringLiteral("PC"), QString()}, QStringLiteral("k1"));
 }
 
 void TestWrongTypes::deviceList() {
@@ -198,24 +197,23 @@ void TestWrongTypes::playlistList_data() {
     QTest::addColumn<QString>("firstSource");
     for (const auto &row : notArrays)
         QTest::newRow(row[0].constData()) << row[1] << QStringList() << 0 << QString();
-    QTest::newRow("elements that are not objects")
-        << QByteArray(R"([5,"TV",null,false])") << blanks(4) << 0 << QString();
-    QTest::newRow("numbers as text")
-        << QByteArray(R"([{"id":"5","title":7,"source":8}])") << blanks(1) << 0 << QString();
-    QTest::newRow("id not a whole number")
-        << QByteArray(R"([{"id":5.5,"title":"Half","source":null}])")
-        << QStringList{QStringLiteral("Half")} << 0 << QString();
-    QTest::newRow("id too big") << QByteArray(R"([{"id":5000000000,"title":"Big","source":"s"}])")
-                                << QStringList{QStringLiteral("Big")} << 0 << QStringLiteral("s");
-    QTest::newRow("booleans, arrays and objects")
-        << QByteArray(R"([{"id":true,"title":["TV"],"source":{"url":"x"}}])") << blanks(1) << 0
-        << QString();
-    QTest::newRow("nested junk")
-        << QByteArray(R"([{"id":[[5]],"title":{"a":[{"b":"TV"}]},"source":[[[]]]}])") << blanks(1)
-        << 0 << QString();
-    QTest::newRow("one good record among junk")
-        << QByteArray(R"([{"id":5,"title":"TV","source":"src"},{"id":"6"}])")
-        << QStringList{QStringLiteral("TV"), QString()} << 5 << QStringLiteral("src");
+    addRow("elements that are not objects", QByteArray(R"([5,"TV",null,false])"), blanks(4), 0,
+           QString());
+    addRow("numbers as text", QByteArray(R"([{"id":"5","title":7,"source":8}])"), blanks(1), 0,
+           QString());
+    addRow("id not a whole number", QByteArray(R"([{"id":5.5,"title":"Half","source":null}])"),
+           QStringList{QStringLiteral("Half")}, 0, QString());
+    addRow("id too big", QByteArray(R"([{"id":5000000000,"title":"Big","source":"s"}])"),
+           QStringList{QStringLiteral("Big")}, 0, QStringLiteral("s"));
+    addRow("booleans, arrays and objects",
+           QByteArray(R"([{"id":true,"title":["TV"],"source":{"url":"x"}}])"), blanks(1), 0,
+           QString());
+    addRow("nested junk",
+           QByteArray(R"([{"id":[[5]],"title":{"a":[{"b":"TV"}]},"source":[[[]]]}])"), blanks(1), 0,
+           QString());
+    addRow("one good record among junk",
+           QByteArray(R"([{"id":5,"title":"TV","source":"src"},{"id":"6"}])"),
+           QStringList{QStringLiteral("TV"), QString()}, 5, QStringLiteral("src"));
 }
 
 void TestWrongTypes::playlistList() {
@@ -262,41 +260,34 @@ void TestWrongTypes::channelBrowser_data() {
     const QString none = QStringLiteral("...");
     const QString goodHref = QStringLiteral("http://127.0.0.1:9/one.ts");
     for (const auto &row : notArrays) {
-        QTest::newRow(("channels: " + row[0]).constData())
-            << row[1] << goodGroups << QByteArray("\"[]\"") << QByteArray("[]") << QStringList()
-            << QStringList() << QString() << QString();
-        QTest::newRow(("groups: " + row[0]).constData())
-            << goodChannels << row[1] << QByteArray("\"[]\"") << QByteArray("[]") << QStringList()
-            << QStringList() << QString() << QString();
-        QTest::newRow(("programmes: " + row[0]).constData())
-            << goodChannels << goodGroups << QByteArray("\"[]\"") << row[1] << news << one << none
-            << goodHref;
+        addRow(("channels: " + row[0]).constData(), row[1], goodGroups, QByteArray("\"[]\""),
+               QByteArray("[]"), QStringList(), QStringList(), QString(), QString());
+        addRow(("groups: " + row[0]).constData(), goodChannels, row[1], QByteArray("\"[]\""),
+               QByteArray("[]"), QStringList(), QStringList(), QString(), QString());
+        addRow(("programmes: " + row[0]).constData(), goodChannels, goodGroups,
+               QByteArray("\"[]\""), row[1], news, one, none, goodHref);
         // Text is what device options are: text with junk in it is no case
         // of a wrong type.
         if (row[1].startsWith('"'))
             continue;
-        QTest::newRow(("device options: " + row[0]).constData())
-            << goodChannels << goodGroups << row[1] << QByteArray("[]") << news << one << none
-            << goodHref;
+        addRow(("device options: " + row[0]).constData(), goodChannels, goodGroups, row[1],
+               QByteArray("[]"), news, one, none, goodHref);
     }
-    QTest::newRow("channels that are not objects")
-        << QByteArray(R"([1,"One",null,true,[]])") << goodGroups << QByteArray("\"[]\"")
-        << QByteArray("[]") << QStringList() << QStringList() << QString() << QString();
-    QTest::newRow("channel members of the wrong types")
-        << QByteArray(R"([{"id":"1","title":5,"group_id":10,"href":7,"pict":8,"epg_id":"seven",)"
-                      R"("adult":"no","epg":{"x":1}}])")
-        << goodGroups << QByteArray("\"[]\"") << QByteArray("[]") << news << blanks(1) << none
-        << QString();
-    QTest::newRow("channel members null")
-        << QByteArray(R"([{"id":null,"title":null,"group_id":10,"href":null,"pict":null,)"
-                      R"("epg_id":null,"adult":null,"epg":null}])")
-        << goodGroups << QByteArray("\"[]\"") << QByteArray("[]") << news << blanks(1) << none
-        << QString();
-    QTest::newRow("channel members nested junk")
-        << QByteArray(R"([{"id":[[1]],"title":{"t":["One"]},"group_id":10,"href":[{"u":"x"}],)"
-                      R"("pict":[[["p"]]],"epg_id":{"id":7},"adult":[true],"epg":[[[{}]]]}])")
-        << goodGroups << QByteArray("\"[]\"") << QByteArray("[]") << news << blanks(1) << none
-        << QString();
+    addRow("channels that are not objects", QByteArray(R"([1,"One",null,true,[]])"), goodGroups,
+           QByteArray("\"[]\""), QByteArray("[]"), QStringList(), QStringList(), QString(),
+           QString());
+    addRow("channel members of the wrong types",
+           QByteArray(R"([{"id":"1","title":5,"group_id":10,"href":7,"pict":8,"epg_id":"seven",)"
+                      R"("adult":"no","epg":{"x":1}}])"),
+           goodGroups, QByteArray("\"[]\""), QByteArray("[]"), news, blanks(1), none, QString());
+    addRow("channel members null",
+           QByteArray(R"([{"id":null,"title":null,"group_id":10,"href":null,"pict":null,)"
+                      R"("epg_id":null,"adult":null,"epg":null}])"),
+           goodGroups, QByteArray("\"[]\""), QByteArray("[]"), news, blanks(1), none, QString());
+    addRow("channel members nested junk",
+           QByteArray(R"([{"id":[[1]],"title":{"t":["One"]},"group_id":10,"href":[{"u":"x"}],)"
+                      R"("pict":[[["p"]]],"epg_id":{"id":7},"adult":[true],"epg":[[[{}]]]}])"),
+           goodGroups, QByteArray("\"[]\""), QByteArray("[]"), news, blanks(1), none, QString());
     // "adult" spelt as a number or as text still marks the channel: it is
     // not played before the password is given.
     for (const char *adult : {"1", "\"1\"", "\"true\""}) {
@@ -309,32 +300,26 @@ void TestWrongTypes::channelBrowser_data() {
     }
     // A group id and a channel's group id that both read as 0 name the
     // favourites group, which has no channels.
-    QTest::newRow("group ids as text")
-        << QByteArray(R"([{"id":1,"title":"One","group_id":"10"}])")
-        << QByteArray(R"([{"id":"10","title":"News"}])") << QByteArray("\"[]\"") << QByteArray("[]")
-        << news << QStringList() << QString() << QString();
-    QTest::newRow("group members of the wrong types")
-        << goodChannels
-        << QByteArray(R"([{"id":10,"title":5},{"id":"10","title":"Text"},{"id":null},[10],7])")
-        << QByteArray("\"[]\"") << QByteArray("[]") << blanks(1) << one << none << goodHref;
-    QTest::newRow("device options as other types")
-        << goodChannels << goodGroups << QByteArray(R"(["[1]",{"ids":[1]}])") << QByteArray("[]")
-        << news << one << none << goodHref;
-    QTest::newRow("programmes that are not objects")
-        << goodChannels << goodGroups << QByteArray("\"[]\"") << QByteArray(R"([1,"x",null,[]])")
-        << news << one << none << goodHref;
-    QTest::newRow("programme times of the wrong types")
-        << goodChannels << goodGroups << QByteArray("\"[]\"")
-        << QByteArray(R"([{"start":5,"stop":[],"title":"T","desc":"D"},)"
-                      R"({"start":null,"stop":{"t":1},"title":"U","desc":"E"}])")
-        << news << one << none << goodHref;
+    addRow("group ids as text", QByteArray(R"([{"id":1,"title":"One","group_id":"10"}])"),
+           QByteArray(R"([{"id":"10","title":"News"}])"), QByteArray("\"[]\""), QByteArray("[]"),
+           news, QStringList(), QString(), QString());
+    addRow("group members of the wrong types", goodChannels,
+           QByteArray(R"([{"id":10,"title":5},{"id":"10","title":"Text"},{"id":null},[10],7])"),
+           QByteArray("\"[]\""), QByteArray("[]"), blanks(1), one, none, goodHref);
+    addRow("device options as other types", goodChannels, goodGroups,
+           QByteArray(R"(["[1]",{"ids":[1]}])"), QByteArray("[]"), news, one, none, goodHref);
+    addRow("programmes that are not objects", goodChannels, goodGroups, QByteArray("\"[]\""),
+           QByteArray(R"([1,"x",null,[]])"), news, one, none, goodHref);
+    addRow("programme times of the wrong types", goodChannels, goodGroups, QByteArray("\"[]\""),
+           QByteArray(R"([{"start":5,"stop":[],"title":"T","desc":"D"},)"
+                      R"({"start":null,"stop":{"t":1},"title":"U","desc":"E"}])"),
+           news, one, none, goodHref);
     // A programme running now whose texts are of the wrong types: it is
     // current, with an empty name.
-    QTest::newRow("programme texts of the wrong types")
-        << goodChannels << goodGroups << QByteArray("\"[]\"")
-        << QByteArray("[{\"start\":\"" + utcText(-600) + "\",\"stop\":\"" + utcText(600) +
-                      "\",\"title\":5,\"desc\":[\"D\"]}]")
-        << news << one << QString() << goodHref;
+    addRow("programme texts of the wrong types", goodChannels, goodGroups, QByteArray("\"[]\""),
+           QByteArray("[{\"start\":\"" + utcText(-600) + "\",\"stop\":\"" + utcText(600) +
+                      "\",\"title\":5,\"desc\":[\"D\"]}]"),
+           news, one, QString(), goodHref);
 }
 
 void TestWrongTypes::channelBrowser() {
@@ -462,11 +447,10 @@ void TestWrongTypes::signUpAnswer_data() {
     QTest::newRow("array") << QByteArray(R"(["OK"])") << false;
     QTest::newRow("result not text") << QByteArray(R"({"Error":"","Result":true})") << false;
     QTest::newRow("result nested") << QByteArray(R"({"Error":"","Result":[["OK"]]})") << false;
-    QTest::newRow("error not text")
-        << QByteArray(R"({"Error":["Telephone format invalid"],"Result":null})") << false;
+    addRow("error not text", QByteArray(R"({"Error":["Telephone format invalid"],"Result":null})"),
+           false);
     // An error member that is not text reads as no error at all.
-    QTest::newRow("error a number, result OK")
-        << QByteArray(R"({"Error":5,"Result":"OK"})") << true;
+    addRow("error a number, result OK", QByteArray(R"({"Error":5,"Result":"OK"})"), true);
 }
 
 void TestWrongTypes::signUpAnswer() {
@@ -522,16 +506,15 @@ void TestWrongTypes::codeAnswer() {
 void TestWrongTypes::versionReply_data() {
     QTest::addColumn<QByteArray>("reply");
     QTest::addColumn<QString>("offered");
-    QTest::newRow("members as text")
-        << QByteArray(R"({"MajorVersion":"9","MinorVersion":"9","Build":"9"})") << "0.0.0";
-    QTest::newRow("members null, arrays, objects")
-        << QByteArray(R"({"MajorVersion":null,"MinorVersion":[9],"Build":{"b":9}})") << "0.0.0";
-    QTest::newRow("fractions and huge numbers")
-        << QByteArray(R"({"MajorVersion":9.5,"MinorVersion":1e300,"Build":5000000000})") << "0.0.0";
+    addRow("members as text", QByteArray(R"({"MajorVersion":"9","MinorVersion":"9","Build":"9"})"),
+           "0.0.0");
+    addRow("members null, arrays, objects",
+           QByteArray(R"({"MajorVersion":null,"MinorVersion":[9],"Build":{"b":9}})"), "0.0.0");
+    addRow("fractions and huge numbers",
+           QByteArray(R"({"MajorVersion":9.5,"MinorVersion":1e300,"Build":5000000000})"), "0.0.0");
     QTest::newRow("booleans") << QByteArray(R"({"MajorVersion":true,"Build":false})") << "0.0.0";
     QTest::newRow("array instead of object") << QByteArray("[9,9,9]") << "0.0.0";
-    QTest::newRow("older version")
-        << QByteArray(R"({"MajorVersion":1,"MinorVersion":0})") << "1.0.0";
+    addRow("older version", QByteArray(R"({"MajorVersion":1,"MinorVersion":0})"), "1.0.0");
 }
 
 void TestWrongTypes::versionReply() {

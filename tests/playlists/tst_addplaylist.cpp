@@ -121,10 +121,7 @@ private slots:
         QTest::addColumn<QString>("second");
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("focused");
-        QTest::newRow("no link") << true << ""
-                                 << "Title"
-                                 << "alert1"
-                                 << "lineEdit_directlink";
+        addRow("no link", true, "", "Title", "alert1", "lineEdit_directlink");
         QTest::newRow("no title") << true << "http://tv.example/list.m3u8"
                                   << ""
                                   << "alert1"
@@ -133,10 +130,7 @@ private slots:
                                         << "Title"
                                         << "errorlink"
                                         << "lineEdit_directlink";
-        QTest::newRow("file without title") << false << ""
-                                            << ""
-                                            << "alert1"
-                                            << "lineEdit_directlink";
+        addRow("file without title", false, "", "", "alert1", "lineEdit_directlink");
     }
     void missingOrWrongInputIsRefused() {
         QFETCH(bool, linkMode);
@@ -239,22 +233,14 @@ private slots:
     void offlineFileIsKeptInsideTheFolder_data() {
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("stored");
-        QTest::newRow("plain") << "News"
-                               << "playlists/News.m3u";
-        QTest::newRow("slash") << "News/Sport"
-                               << "playlists/News_Sport.m3u";
-        QTest::newRow("parent") << ".."
-                                << "playlists/_.m3u";
-        QTest::newRow("climbing out") << "../../escape"
-                                      << "playlists/____escape.m3u";
-        QTest::newRow("backslash") << "a\\..\\b"
-                                   << "playlists/a___b.m3u";
-        QTest::newRow("absolute") << "/tmp/x"
-                                  << "playlists/_tmp_x.m3u";
-        QTest::newRow("device name") << "CON"
-                                     << "playlists/_CON.m3u";
-        QTest::newRow("windows characters") << "a:b*c?\"<>|"
-                                            << "playlists/a_b_c_____.m3u";
+        addRow("plain", "News", "playlists/News.m3u");
+        addRow("slash", "News/Sport", "playlists/News_Sport.m3u");
+        addRow("parent", "..", "playlists/_.m3u");
+        addRow("climbing out", "../../escape", "playlists/____escape.m3u");
+        addRow("backslash", "a\\..\\b", "playlists/a___b.m3u");
+        addRow("absolute", "/tmp/x", "playlists/_tmp_x.m3u");
+        addRow("device name", "CON", "playlists/_CON.m3u");
+        addRow("windows characters", "a:b*c?\"<>|", "playlists/a_b_c_____.m3u");
     }
     void offlineFileIsKeptInsideTheFolder() {
         QFETCH(QString, title);
@@ -284,10 +270,8 @@ private slots:
     void offlineTitleThatCannotBeKeptIsReported_data() {
         QTest::addColumn<QString>("first");
         QTest::addColumn<QString>("second");
-        QTest::newRow("same title") << "Same"
-                                    << "Same";
-        QTest::newRow("same file name") << "a/b"
-                                        << "a_b";
+        addRow("same title", "Same", "Same");
+        addRow("same file name", "a/b", "a_b");
         QTest::newRow("slashes only") << ""
                                       << "//";
     }

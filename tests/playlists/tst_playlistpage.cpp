@@ -386,10 +386,8 @@ private slots:
         QTest::addColumn<bool>("opens");
         QTest::addColumn<bool>("linkMode");
         QTest::newRow("direct link") << 0 << QStringList() << true << true;
-        QTest::newRow("file") << 1
-                              << QStringList{QStringLiteral("/tmp/a.m3u"),
-                                             QStringLiteral("/tmp/b.m3u")}
-                              << true << false;
+        addRow("file", 1, QStringList{QStringLiteral("/tmp/a.m3u"), QStringLiteral("/tmp/b.m3u")},
+               true, false);
         QTest::newRow("file dialog cancelled") << 1 << QStringList() << false << false;
     }
     void addChoicesOpenTheAddPage() {

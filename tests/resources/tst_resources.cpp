@@ -1,3 +1,5 @@
+#include "TestRows.h"
+
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -107,8 +109,8 @@ private slots:
             {"next_chanel", 30, 22, Backdrop::Bar},
         };
         for (const auto &icon : icons)
-            QTest::newRow(icon.name) << QString::fromLatin1(icon.name)
-                                     << QSize(icon.width, icon.height) << icon.backdrop;
+            addRow(icon.name, QString::fromLatin1(icon.name), QSize(icon.width, icon.height),
+                   icon.backdrop);
     }
 
     void iconLoadsAtItsSize() {
@@ -152,16 +154,11 @@ private slots:
     void pairedLooksAreTellApart_data() {
         QTest::addColumn<QString>("plain");
         QTest::addColumn<QString>("marked");
-        QTest::newRow("favourite") << "favorite"
-                                   << "favorite_sel";
-        QTest::newRow("private") << "tv_password"
-                                 << "tv_password_sel";
-        QTest::newRow("play") << "play"
-                              << "pause";
-        QTest::newRow("sound") << "volume"
-                               << "mute";
-        QTest::newRow("sign in, sign up") << "btn_signin"
-                                          << "btn_signup";
+        addRow("favourite", "favorite", "favorite_sel");
+        addRow("private", "tv_password", "tv_password_sel");
+        addRow("play", "play", "pause");
+        addRow("sound", "volume", "mute");
+        addRow("sign in, sign up", "btn_signin", "btn_signup");
     }
 
     void pairedLooksAreTellApart() {
@@ -260,54 +257,23 @@ private slots:
         QTest::addColumn<QString>("dialCode");
         QTest::addColumn<QString>("code");
 
-        QTest::newRow("1") << 1 << "Afghanistan"
-                           << "+93"
-                           << "AF";
-        QTest::newRow("2") << 2 << "Albania"
-                           << "+355"
-                           << "AL";
-        QTest::newRow("3") << 3 << "Algeria"
-                           << "+213"
-                           << "DZ";
-        QTest::newRow("4 no blank") << 4 << "AmericanSamoa"
-                                    << "+1684"
-                                    << "AS";
-        QTest::newRow("5") << 5 << "Andorra"
-                           << "+376"
-                           << "AD";
-        QTest::newRow("Kazakhstan") << 96 << "Kazakhstan"
-                                    << "+77"
-                                    << "KZ";
-        QTest::newRow("end of first run") << 196 << "Zimbabwe"
-                                          << "+263"
-                                          << "ZW";
-        QTest::newRow("197") << 197 << QString::fromUtf8("\xc3\x85land Islands") << "+358"
-                             << "AX";
-        QTest::newRow("second run") << 198 << "Antarctica"
-                                    << "+672"
-                                    << "AQ";
-        QTest::newRow("comma") << 199 << "Bolivia, Plurinational State of"
-                               << "+591"
-                               << "BO";
-        QTest::newRow("parentheses") << 201 << "Cocos (Keeling) Islands"
-                                     << "+61"
-                                     << "CC";
-        QTest::newRow("apostrophe") << 203 << "Cote d'Ivoire"
-                                    << "+225"
-                                    << "CI";
-        QTest::newRow("Reunion") << 222 << QString::fromUtf8("R\xc3\xa9union") << "+262"
-                                 << "RE";
-        QTest::newRow("Russia") << 223 << "Russia"
-                                << "+7"
-                                << "RU";
-        QTest::newRow("Barthelemy") << 224 << QString::fromUtf8("Saint Barth\xc3\xa9lemy") << "+590"
-                                    << "BL";
-        QTest::newRow("blank in code") << 226 << "Saint Kitts and Nevis"
-                                       << "+1 869"
-                                       << "KN";
-        QTest::newRow("last") << 241 << "Virgin Islands, U.S."
-                              << "+1340"
-                              << "VI";
+        addRow("1", 1, "Afghanistan", "+93", "AF");
+        addRow("2", 2, "Albania", "+355", "AL");
+        addRow("3", 3, "Algeria", "+213", "DZ");
+        addRow("4 no blank", 4, "AmericanSamoa", "+1684", "AS");
+        addRow("5", 5, "Andorra", "+376", "AD");
+        addRow("Kazakhstan", 96, "Kazakhstan", "+77", "KZ");
+        addRow("end of first run", 196, "Zimbabwe", "+263", "ZW");
+        addRow("197", 197, QString::fromUtf8("\xc3\x85land Islands"), "+358", "AX");
+        addRow("second run", 198, "Antarctica", "+672", "AQ");
+        addRow("comma", 199, "Bolivia, Plurinational State of", "+591", "BO");
+        addRow("parentheses", 201, "Cocos (Keeling) Islands", "+61", "CC");
+        addRow("apostrophe", 203, "Cote d'Ivoire", "+225", "CI");
+        addRow("Reunion", 222, QString::fromUtf8("R\xc3\xa9union"), "+262", "RE");
+        addRow("Russia", 223, "Russia", "+7", "RU");
+        addRow("Barthelemy", 224, QString::fromUtf8("Saint Barth\xc3\xa9lemy"), "+590", "BL");
+        addRow("blank in code", 226, "Saint Kitts and Nevis", "+1 869", "KN");
+        addRow("last", 241, "Virgin Islands, U.S.", "+1340", "VI");
     }
 
     void countryRecordsKeepTheirPlaces() {
@@ -334,23 +300,18 @@ private slots:
         QTest::addColumn<QStringList>("names");
 
         QTest::newRow("+1") << "+1" << QStringList{"Canada", "United States"};
-        QTest::newRow("+44") << "+44"
-                             << QStringList{"United Kingdom", "Guernsey", "Isle of Man", "Jersey"};
+        addRow("+44", "+44", QStringList{"United Kingdom", "Guernsey", "Isle of Man", "Jersey"});
         QTest::newRow("+47") << "+47" << QStringList{"Norway", "Svalbard and Jan Mayen"};
-        QTest::newRow("+61") << "+61"
-                             << QStringList{"Australia", "Christmas Island",
-                                            "Cocos (Keeling) Islands"};
-        QTest::newRow("+262") << "+262"
-                              << QStringList{"Mayotte", QString::fromUtf8("R\xc3\xa9union")};
-        QTest::newRow("+358") << "+358"
-                              << QStringList{"Finland", QString::fromUtf8("\xc3\x85land Islands")};
-        QTest::newRow("+500") << "+500"
-                              << QStringList{"South Georgia and the South Sandwich Islands",
-                                             "Falkland Islands (Malvinas)"};
-        QTest::newRow("+590") << "+590"
-                              << QStringList{"Guadeloupe",
-                                             QString::fromUtf8("Saint Barth\xc3\xa9lemy"),
-                                             "Saint Martin"};
+        addRow("+61", "+61",
+               QStringList{"Australia", "Christmas Island", "Cocos (Keeling) Islands"});
+        addRow("+262", "+262", QStringList{"Mayotte", QString::fromUtf8("R\xc3\xa9union")});
+        addRow("+358", "+358", QStringList{"Finland", QString::fromUtf8("\xc3\x85land Islands")});
+        addRow("+500", "+500",
+               QStringList{"South Georgia and the South Sandwich Islands",
+                           "Falkland Islands (Malvinas)"});
+        addRow("+590", "+590",
+               QStringList{"Guadeloupe", QString::fromUtf8("Saint Barth\xc3\xa9lemy"),
+                           "Saint Martin"});
         QTest::newRow("+595") << "+595" << QStringList{"Guyana", "Paraguay"};
         QTest::newRow("+672") << "+672" << QStringList{"Norfolk Island", "Antarctica"};
         QTest::newRow("+7 alone") << "+7" << QStringList{"Russia"};
@@ -380,4 +341,5 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TestResources)
+#include "TestRows.h"
 #include "tst_resources.moc"

@@ -5,6 +5,7 @@
 #include "DevServiceProcess.h"
 #include "DownloadRecorder.h"
 #include "RawHttpServer.h"
+#include "TestRows.h"
 #include "TestSupport.h"
 
 #include "app/Messages.h"
@@ -89,45 +90,28 @@ private slots:
     void namesFromOutside_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("expected"); // empty: only the rules are checked
-        QTest::newRow("plain") << "logo.png"
-                               << "logo.png";
-        QTest::newRow("blank and Cyrillic") << "Мой логотип.PNG"
-                                            << "Мой логотип.PNG";
-        QTest::newRow("climbing with backslashes") << "..\\..\\Updater.exe"
-                                                   << "";
-        QTest::newRow("drive") << "C:\\Windows\\System32\\evil.png"
-                               << "";
-        QTest::newRow("program") << "Updater.exe"
-                                 << "Updater_exe";
-        QTest::newRow("program behind an image") << "logo.png.exe"
-                                                 << "logo_png_exe";
-        QTest::newRow("trailing dot") << "Updater.exe."
-                                      << "Updater_exe";
-        QTest::newRow("stream") << "x.png::$DATA"
-                                << "";
-        QTest::newRow("device") << "CON"
-                                << "_CON";
-        QTest::newRow("device with a suffix") << "nul.png"
-                                              << "_nul.png";
-        QTest::newRow("device, blank before the dot") << "COM1 .png"
-                                                      << "_COM1.png";
-        QTest::newRow("device, superscript digit") << "lpt\u00B9.m3u"
-                                                   << "_lpt\u00B9.m3u";
-        QTest::newRow("dots only") << ".."
-                                   << "_";
-        QTest::newRow("empty") << ""
-                               << "_";
-        QTest::newRow("controls") << "a\tb\nc\u0001.png"
-                                  << "a_b_c_.png";
-        QTest::newRow("right-to-left override") << "logo\u202Egnp.exe"
-                                                << "";
-        QTest::newRow("long, four-byte characters")
-            << QString::fromUtf8("\xF0\x9F\x93\xBA").repeated(100) + QStringLiteral(".m3u") << "";
+        addRow("plain", "logo.png", "logo.png");
+        addRow("blank and Cyrillic", "Мой логотип.PNG", "Мой логотип.PNG");
+        addRow("climbing with backslashes", "..\\..\\Updater.exe", "");
+        addRow("drive", "C:\\Windows\\System32\\evil.png", "");
+        addRow("program", "Updater.exe", "Updater_exe");
+        addRow("program behind an image", "logo.png.exe", "logo_png_exe");
+        addRow("trailing dot", "Updater.exe.", "Updater_exe");
+        addRow("stream", "x.png::$DATA", "");
+        addRow("device", "CON", "_CON");
+        addRow("device with a suffix", "nul.png", "_nul.png");
+        addRow("device, blank before the dot", "COM1 .png", "_COM1.png");
+        addRow("device, superscript digit", "lpt\u00B9.m3u", "_lpt\u00B9.m3u");
+        addRow("dots only", "..", "_");
+        addRow("empty", "", "_");
+        addRow("controls", "a\tb\nc\u0001.png", "a_b_c_.png");
+        addRow("right-to-left override", "logo\u202Egnp.exe", "");
+        addRow("long, four-byte characters",
+               QString::fromUtf8("\xF0\x9F\x93\xBA").repeated(100) + QStringLiteral(".m3u"), "");
         // Cut to length, then "_" in front: still a fixed point.
-        QTest::newRow("long and hidden")
-            << QStringLiteral(".") + QString(56, QChar(0xFFFD)) + QStringLiteral("  .png") << "";
-        QTest::newRow("lone surrogate")
-            << QString(QChar(0xD800)) + QStringLiteral("x.png") << "_x.png";
+        addRow("long and hidden",
+               QStringLiteral(".") + QString(56, QChar(0xFFFD)) + QStringLiteral("  .png"), "");
+        addRow("lone surrogate", QString(QChar(0xD800)) + QStringLiteral("x.png"), "_x.png");
     }
     void namesFromOutside() {
         QFETCH(QString, name);
@@ -153,9 +137,7 @@ private slots:
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("customName");
         QTest::addColumn<QString>("stored");
-        QTest::newRow("logo") << "/img/..%5C..%5CUpdater.exe"
-                              << "42"
-                              << "42____Updater_exe";
+        addRow("logo", "/img/..%5C..%5CUpdater.exe", "42", "42____Updater_exe");
         QTest::newRow("playlist") << "/lists/..%5C..%5Clist.m3u" << QString() << "_._._list.m3u";
         // Decoded, the slashes end the path: only the last part names the file.
         QTest::newRow("slash") << "/lists/a%2F..%2F..%2Fb.m3u8" << QString() << "b.m3u8";
@@ -183,12 +165,12 @@ private slots:
         QTest::addColumn<QByteArray>("response");
         QTest::addColumn<bool>("kept");
         const QByteArray body(100, 'x');
-        QTest::newRow("announced, too large")
-            << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 1000000000\r\n\r\n") + body << false;
-        QTest::newRow("not announced, too large")
-            << QByteArray("HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n") + body + "y" << false;
-        QTest::newRow("exactly the cap")
-            << QByteArray("HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n") + body << true;
+        addRow("announced, too large",
+               QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 1000000000\r\n\r\n") + body, false);
+        addRow("not announced, too large",
+               QByteArray("HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n") + body + "y", false);
+        addRow("exactly the cap", QByteArray("HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n") + body,
+               true);
     }
     void sizeCap() {
         QFETCH(QByteArray, response);
@@ -212,19 +194,19 @@ private slots:
         QTest::addColumn<QString>("target"); // on the service's web host
         QTest::addColumn<QString>("outcome");
         const QString media = m_service->mediaUrl().toString(QUrl::RemovePath);
-        QTest::newRow("HTTPS to HTTPS") << "/redirect?to=/playlists/1.m3u"
-                                        << "finished";
-        QTest::newRow("as many hops as allowed")
-            << QStringLiteral("/redirect?hops=%1&to=/playlists/1.m3u")
-                   .arg(DownloadFileHandler::maxRedirects)
-            << "finished";
-        QTest::newRow("one hop too many") << QStringLiteral("/redirect?hops=%1&to=/playlists/1.m3u")
-                                                 .arg(DownloadFileHandler::maxRedirects + 1)
-                                          << "error";
-        QTest::newRow("HTTPS to HTTP")
-            << QStringLiteral("/redirect?to=") +
-                   QString::fromLatin1(QUrl::toPercentEncoding(media + "/list.m3u"))
-            << "error";
+        addRow("HTTPS to HTTPS", "/redirect?to=/playlists/1.m3u", "finished");
+        addRow("as many hops as allowed",
+               QStringLiteral("/redirect?hops=%1&to=/playlists/1.m3u")
+                   .arg(DownloadFileHandler::maxRedirects),
+               "finished");
+        addRow("one hop too many",
+               QStringLiteral("/redirect?hops=%1&to=/playlists/1.m3u")
+                   .arg(DownloadFileHandler::maxRedirects + 1),
+               "error");
+        addRow("HTTPS to HTTP",
+               QStringLiteral("/redirect?to=") +
+                   QString::fromLatin1(QUrl::toPercentEncoding(media + "/list.m3u")),
+               "error");
     }
     void redirects() {
         QFETCH(QString, target);
@@ -245,12 +227,12 @@ private slots:
     void answersThatAreNoFile_data() {
         QTest::addColumn<QByteArray>("response");
         QTest::addColumn<QString>("address");
-        QTest::newRow("redirect without a place")
-            << RawHttpServer::response("302 Found", "#EXTM3U\n", "text/plain") << "";
-        QTest::newRow("multiple choices")
-            << QByteArray("HTTP/1.1 300 Multiple Choices\r\nLocation: /other.m3u\r\n"
-                          "Content-Length: 8\r\nConnection: close\r\n\r\n#EXTM3U\n")
-            << "";
+        addRow("redirect without a place",
+               RawHttpServer::response("302 Found", "#EXTM3U\n", "text/plain"), "");
+        addRow("multiple choices",
+               QByteArray("HTTP/1.1 300 Multiple Choices\r\nLocation: /other.m3u\r\n"
+                          "Content-Length: 8\r\nConnection: close\r\n\r\n#EXTM3U\n"),
+               "");
         QTest::newRow("a file on this computer") << QByteArray() << "file:///etc/hostname";
         QTest::newRow("no scheme") << QByteArray() << "tv.example/list.m3u";
     }

@@ -2,6 +2,7 @@
 #include "LocalHttpServer.h"
 #include "RawHttpServer.h"
 #include "ServiceTestKit.h"
+#include "TestRows.h"
 #include "TestSupport.h"
 
 #include "app/AppState.h"
@@ -80,27 +81,18 @@ private slots:
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("customName");
         QTest::addColumn<QString>("reported");
-        QTest::newRow("no custom name")
-            << "/lists/list.m3u8" << QString() << "finished:playlists/list.m3u8";
-        QTest::newRow("custom name keeps the extension") << "/img/logo.png"
-                                                         << "42"
-                                                         << "finished:playlists/42.png|42";
-        QTest::newRow("custom name, two dots") << "/img/logo.tar.png"
-                                               << "42"
-                                               << "finished:playlists/42.tar.png|42";
-        QTest::newRow("custom name, base name repeated") << "/img/logo.logo.png"
-                                                         << "7"
-                                                         << "finished:playlists/7.logo.png|7";
-        QTest::newRow("custom name, no base name") << "/img/.png"
-                                                   << "42"
-                                                   << "finished:playlists/42.png|42";
-        QTest::newRow("custom name, no extension") << "/img/logo"
-                                                   << "42"
-                                                   << "finished:playlists/42|42";
-        QTest::newRow("name decoded")
-            << "/lists/my%20list.m3u" << QString() << "finished:playlists/my list.m3u";
-        QTest::newRow("query not in the name")
-            << "/lists/list.m3u?token=1" << QString() << "finished:playlists/list.m3u";
+        addRow("no custom name", "/lists/list.m3u8", QString(), "finished:playlists/list.m3u8");
+        addRow("custom name keeps the extension", "/img/logo.png", "42",
+               "finished:playlists/42.png|42");
+        addRow("custom name, two dots", "/img/logo.tar.png", "42",
+               "finished:playlists/42.tar.png|42");
+        addRow("custom name, base name repeated", "/img/logo.logo.png", "7",
+               "finished:playlists/7.logo.png|7");
+        addRow("custom name, no base name", "/img/.png", "42", "finished:playlists/42.png|42");
+        addRow("custom name, no extension", "/img/logo", "42", "finished:playlists/42|42");
+        addRow("name decoded", "/lists/my%20list.m3u", QString(), "finished:playlists/my list.m3u");
+        addRow("query not in the name", "/lists/list.m3u?token=1", QString(),
+               "finished:playlists/list.m3u");
     }
 
     void downloadNaming() {
@@ -137,11 +129,11 @@ private slots:
     // transfer never passes for the file.
     void downloadErrorLeavesNothing_data() {
         QTest::addColumn<QByteArray>("response");
-        QTest::newRow("server error")
-            << RawHttpServer::response("404 Not Found", "no such list", "text/plain");
-        QTest::newRow("connection lost")
-            << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 100\r\nConnection: close\r\n\r\n"
-                          "#EXTM3U\npartial");
+        addRow("server error",
+               RawHttpServer::response("404 Not Found", "no such list", "text/plain"));
+        addRow("connection lost",
+               QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 100\r\nConnection: close\r\n\r\n"
+                          "#EXTM3U\npartial"));
     }
 
     void downloadErrorLeavesNothing() {
@@ -208,20 +200,19 @@ private slots:
                                          "#EXTM3U\n#EXTINF:-1,One\nhttp://x/1\n"
                                          "\r\n"
                                          "--*****--\r\n");
-        QTest::newRow("empty file")
-            << "empty.m3u" << QByteArray() << "Home" << QByteArray("/upload/playlist/h4sh/Home")
-            << QByteArray("--*****\r\n"
+        addRow("empty file", "empty.m3u", QByteArray(), "Home",
+               QByteArray("/upload/playlist/h4sh/Home"),
+               QByteArray("--*****\r\n"
                           "--*****\r\n"
                           "Content-Disposition: form-data; name=\"inplaylist\"; "
                           "filename=\"empty.m3u\"\r\n"
                           "Content-Type: audio/x-mpegurl\r\n"
                           "\r\n"
                           "\r\n"
-                          "--*****--\r\n");
-        QTest::newRow("blank in file name and title")
-            << "my list.xspf" << QByteArray("<playlist/>") << "My list"
-            << QByteArray("/upload/playlist/h4sh/My%20list")
-            << QByteArray("--*****\r\n"
+                          "--*****--\r\n"));
+        addRow("blank in file name and title", "my list.xspf", QByteArray("<playlist/>"), "My list",
+               QByteArray("/upload/playlist/h4sh/My%20list"),
+               QByteArray("--*****\r\n"
                           "--*****\r\n"
                           "Content-Disposition: form-data; name=\"inplaylist\"; "
                           "filename=\"my list.xspf\"\r\n"
@@ -229,11 +220,10 @@ private slots:
                           "\r\n"
                           "<playlist/>"
                           "\r\n"
-                          "--*****--\r\n");
-        QTest::newRow("title that looks like a path")
-            << "a.m3u" << QByteArray("x") << "News/Sport #1?"
-            << QByteArray("/upload/playlist/h4sh/News%2FSport%20%231%3F")
-            << QByteArray("--*****\r\n"
+                          "--*****--\r\n"));
+        addRow("title that looks like a path", "a.m3u", QByteArray("x"), "News/Sport #1?",
+               QByteArray("/upload/playlist/h4sh/News%2FSport%20%231%3F"),
+               QByteArray("--*****\r\n"
                           "--*****\r\n"
                           "Content-Disposition: form-data; name=\"inplaylist\"; "
                           "filename=\"a.m3u\"\r\n"
@@ -241,10 +231,10 @@ private slots:
                           "\r\n"
                           "x"
                           "\r\n"
-                          "--*****--\r\n");
-        QTest::newRow("quote in file name")
-            << "say \"hi\".m3u" << QByteArray("x") << "Hi" << QByteArray("/upload/playlist/h4sh/Hi")
-            << QByteArray("--*****\r\n"
+                          "--*****--\r\n"));
+        addRow("quote in file name", "say \"hi\".m3u", QByteArray("x"), "Hi",
+               QByteArray("/upload/playlist/h4sh/Hi"),
+               QByteArray("--*****\r\n"
                           "--*****\r\n"
                           "Content-Disposition: form-data; name=\"inplaylist\"; "
                           "filename=\"say %22hi%22.m3u\"\r\n"
@@ -252,11 +242,11 @@ private slots:
                           "\r\n"
                           "x"
                           "\r\n"
-                          "--*****--\r\n");
-        QTest::newRow("non-ASCII names")
-            << QString::fromUtf8("кино.m3u") << QByteArray("x") << QString::fromUtf8("Кино")
-            << QByteArray("/upload/playlist/h4sh/%D0%9A%D0%B8%D0%BD%D0%BE")
-            << QByteArray("--*****\r\n"
+                          "--*****--\r\n"));
+        addRow("non-ASCII names", QString::fromUtf8("кино.m3u"), QByteArray("x"),
+               QString::fromUtf8("Кино"),
+               QByteArray("/upload/playlist/h4sh/%D0%9A%D0%B8%D0%BD%D0%BE"),
+               QByteArray("--*****\r\n"
                           "--*****\r\n"
                           "Content-Disposition: form-data; name=\"inplaylist\"; "
                           "filename=\"\xd0\xba\xd0\xb8\xd0\xbd\xd0\xbe.m3u\"\r\n"
@@ -264,7 +254,7 @@ private slots:
                           "\r\n"
                           "x"
                           "\r\n"
-                          "--*****--\r\n");
+                          "--*****--\r\n"));
     }
 
     void uploadSendsExactBytes() {
@@ -304,8 +294,8 @@ private slots:
     void uploadNetworkFailureAlertsAndFinishes_data() {
         QTest::addColumn<QString>("host");
         QTest::addColumn<QString>("key");
-        QTest::newRow("connection refused")
-            << QStringLiteral("127.0.0.1:%1").arg(closedPort()) << "unknowerror";
+        addRow("connection refused", QStringLiteral("127.0.0.1:%1").arg(closedPort()),
+               "unknowerror");
         QTest::newRow("host not found") << unknownHost() << "nointernet";
     }
 

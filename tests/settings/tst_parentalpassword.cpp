@@ -87,15 +87,13 @@ private slots:
         QTest::addColumn<QStringList>("placeholders"); // message keys
         const QString menuBack = QStringLiteral("border-image: url(:/menu_back);");
         const QString close = QStringLiteral("border-image: url(:/btn_close);");
-        QTest::newRow("first") << QList<int>{1} << true << false << false << 320 << menuBack
-                               << QStringList{"newpassword", "confirmpassword"};
-        QTest::newRow("change") << QList<int>{2} << true << true << true << 320 << menuBack
-                                << QStringList{"currentpassword", "newpassword", "confirmpassword"};
-        QTest::newRow("unlock") << QList<int>{3} << false << false << true << 170 << close
-                                << QStringList{"password"};
-        QTest::newRow("unlock, then first")
-            << QList<int>{3, 1} << true << false << false << 170 << menuBack
-            << QStringList{"newpassword", "confirmpassword"};
+        addRow("first", QList<int>{1}, true, false, false, 320, menuBack,
+               QStringList{"newpassword", "confirmpassword"});
+        addRow("change", QList<int>{2}, true, true, true, 320, menuBack,
+               QStringList{"currentpassword", "newpassword", "confirmpassword"});
+        addRow("unlock", QList<int>{3}, false, false, true, 170, close, QStringList{"password"});
+        addRow("unlock, then first", QList<int>{3, 1}, true, false, false, 170, menuBack,
+               QStringList{"newpassword", "confirmpassword"});
     }
     void modeLayout() {
         QFETCH(QList<int>, modes);
@@ -144,36 +142,25 @@ private slots:
         QTest::addColumn<QString>("alert");
         QTest::addColumn<QString>("focused");
         const QString none;
-        QTest::newRow("first: new empty") << 1 << none << QStringList{"", "1234", ""} << "alert1"
-                                          << "lineEdit_1";
-        QTest::newRow("first: confirmation empty")
-            << 1 << none << QStringList{"1234", "", ""} << "alert1"
-            << "lineEdit_2";
-        QTest::newRow("first: confirmation differs")
-            << 1 << none << QStringList{"1234", "1243", ""} << "alert4"
-            << "";
-        QTest::newRow("change: current empty")
-            << 2 << "1111" << QStringList{"", "2222", "2222"} << "alert1"
-            << "lineEdit_1";
-        QTest::newRow("change: new empty")
-            << 2 << "1111" << QStringList{"1111", "", "2222"} << "alert1"
-            << "lineEdit_2";
-        QTest::newRow("change: confirmation empty")
-            << 2 << "1111" << QStringList{"1111", "2222", ""} << "alert1"
-            << "lineEdit_3";
-        QTest::newRow("change: current wrong")
-            << 2 << "1111" << QStringList{"1112", "2222", "2222"} << "alert3"
-            << "";
-        QTest::newRow("change: confirmation differs")
-            << 2 << "1111" << QStringList{"1111", "2222", "2223"} << "alert4"
-            << "";
-        QTest::newRow("unlock: empty") << 3 << "1111" << QStringList{"", "", ""} << "alert1"
-                                       << "lineEdit_1";
-        QTest::newRow("unlock: wrong") << 3 << "1111" << QStringList{"1112", "", ""} << "alert3"
-                                       << "lineEdit_1";
-        QTest::newRow("unlock: none set yet")
-            << 3 << none << QStringList{"1111", "", ""} << "alert3"
-            << "lineEdit_1";
+        addRow("first: new empty", 1, none, QStringList{"", "1234", ""}, "alert1", "lineEdit_1");
+        addRow("first: confirmation empty", 1, none, QStringList{"1234", "", ""}, "alert1",
+               "lineEdit_2");
+        addRow("first: confirmation differs", 1, none, QStringList{"1234", "1243", ""}, "alert4",
+               "");
+        addRow("change: current empty", 2, "1111", QStringList{"", "2222", "2222"}, "alert1",
+               "lineEdit_1");
+        addRow("change: new empty", 2, "1111", QStringList{"1111", "", "2222"}, "alert1",
+               "lineEdit_2");
+        addRow("change: confirmation empty", 2, "1111", QStringList{"1111", "2222", ""}, "alert1",
+               "lineEdit_3");
+        addRow("change: current wrong", 2, "1111", QStringList{"1112", "2222", "2222"}, "alert3",
+               "");
+        addRow("change: confirmation differs", 2, "1111", QStringList{"1111", "2222", "2223"},
+               "alert4", "");
+        addRow("unlock: empty", 3, "1111", QStringList{"", "", ""}, "alert1", "lineEdit_1");
+        addRow("unlock: wrong", 3, "1111", QStringList{"1112", "", ""}, "alert3", "lineEdit_1");
+        addRow("unlock: none set yet", 3, none, QStringList{"1111", "", ""}, "alert3",
+               "lineEdit_1");
     }
     void refusedInput() {
         QFETCH(int, mode);
@@ -332,12 +319,9 @@ private slots:
     void resetWithTheAccountPassword_data() {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("alert");
-        QTest::newRow("empty") << ""
-                               << "alert1";
-        QTest::newRow("the parental password") << "1111"
-                                               << "alert3";
-        QTest::newRow("the account password")
-            << QString::fromLatin1(DevServiceProcess::demoPassword) << "";
+        addRow("empty", "", "alert1");
+        addRow("the parental password", "1111", "alert3");
+        addRow("the account password", QString::fromLatin1(DevServiceProcess::demoPassword), "");
     }
     void resetWithTheAccountPassword() {
         QFETCH(QString, typed);
@@ -397,12 +381,9 @@ private slots:
         QTest::addColumn<QString>("channel");
         QTest::addColumn<bool>("markPrivate");
         QTest::addColumn<QString>("ending");
-        QTest::newRow("adult, right password") << "Movies"
-                                               << "Late Night" << false << "right";
-        QTest::newRow("private, right password") << "Kids"
-                                                 << "Junior" << true << "right";
-        QTest::newRow("adult, back") << "Movies"
-                                     << "Midnight Club" << false << "back";
+        addRow("adult, right password", "Movies", "Late Night", false, "right");
+        addRow("private, right password", "Kids", "Junior", true, "right");
+        addRow("adult, back", "Movies", "Midnight Club", false, "back");
     }
     void privateChannelPlaysAfterThePassword() {
         QFETCH(QString, group);

@@ -1,3 +1,4 @@
+#include "TestRows.h"
 #include "TestSupport.h"
 
 #include "LocalHttpServer.h"
@@ -95,8 +96,8 @@ private slots:
         QTest::newRow("1.0.9") << versionReply(1, 0, 9) << false;
         QTest::newRow("empty object is 0.0.0") << QJsonValue(QJsonObject()) << false;
         QTest::newRow("not an object") << QJsonValue(QStringLiteral("2.0.0")) << false;
-        QTest::newRow("members of the wrong type")
-            << QJsonValue(QJsonObject{{"MajorVersion", "9"}, {"MinorVersion", true}}) << false;
+        addRow("members of the wrong type",
+               QJsonValue(QJsonObject{{"MajorVersion", "9"}, {"MinorVersion", true}}), false);
     }
     void versionComparison() {
         QFETCH(QJsonValue, reply);
@@ -164,14 +165,14 @@ private slots:
         QTest::addColumn<int>("status");
         QTest::addColumn<QByteArray>("body");
         QTest::addColumn<bool>("shown");
-        QTest::newRow("same version")
-            << 200 << QByteArray(R"({"MajorVersion":1,"MinorVersion":1,"Build":0})") << true;
+        addRow("same version", 200, QByteArray(R"({"MajorVersion":1,"MinorVersion":1,"Build":0})"),
+               true);
         QTest::newRow("not JSON") << 200 << QByteArray("<html>maintenance</html>") << true;
         QTest::newRow("empty array") << 200 << QByteArray("[]") << true;
         QTest::newRow("server error") << 500 << QByteArray() << true;
         // No updater beside the program to hand over to: it runs on.
-        QTest::newRow("newer version, no updater")
-            << 200 << QByteArray(R"({"MajorVersion":1,"MinorVersion":2,"Build":0})") << true;
+        addRow("newer version, no updater", 200,
+               QByteArray(R"({"MajorVersion":1,"MinorVersion":2,"Build":0})"), true);
     }
     void lookupOutcomes() {
         QFETCH(int, status);

@@ -1,6 +1,7 @@
 #include "EnginePlugins.h"
 #include "StreamServer.h"
 #include "TestClips.h"
+#include "TestRows.h"
 #include "vlc/VlcAudio.h"
 #include "vlc/VlcInstance.h"
 #include "vlc/VlcMedia.h"
@@ -186,13 +187,11 @@ void TestVlcBinding::endsAndFailures_data() {
     const quint16 closedPort = closed.serverPort();
     closed.close();
 
-    QTest::newRow("stream ends") << m_server->url(QStringLiteral("short.ts")) << int(Vlc::Ended)
-                                 << false;
+    addRow("stream ends", m_server->url(QStringLiteral("short.ts")), int(Vlc::Ended), false);
     // A failed open is reported as an error and then ends like a stream.
     QTest::newRow("connection refused")
         << QStringLiteral("http://127.0.0.1:%1/clip.ts").arg(closedPort) << int(Vlc::Ended) << true;
-    QTest::newRow("not found") << m_server->url(QStringLiteral("missing.ts")) << int(Vlc::Ended)
-                               << true;
+    addRow("not found", m_server->url(QStringLiteral("missing.ts")), int(Vlc::Ended), true);
 }
 
 void TestVlcBinding::endsAndFailures() {
