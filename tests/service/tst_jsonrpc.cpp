@@ -2,6 +2,7 @@
 #include "RawHttpServer.h"
 #include "SelfSignedCertificate.h"
 #include "ServiceTestKit.h"
+#include "TestRows.h"
 #include "TestSupport.h"
 
 #include "app/AppState.h"
@@ -248,37 +249,22 @@ private slots:
         QTest::addColumn<QString>("userName");
         QTest::addColumn<QString>("method");
         QTest::addColumn<bool>("plainName");
-        QTest::newRow("e-mail") << "viewer@example.com"
-                                << "login" << false;
-        QTest::newRow("e-mail in capitals") << "VIEWER@EXAMPLE.COM"
-                                            << "login" << false;
-        QTest::newRow("e-mail, mixed case") << "Viewer.Name+tv@Mail.Example.Org"
-                                            << "login" << false;
-        QTest::newRow("e-mail, five-letter domain") << "viewer@example.comxx"
-                                                    << "login" << true;
-        QTest::newRow("eight digits") << "12345678"
-                                      << "login_phone" << false;
-        QTest::newRow("largest int") << "2147483647"
-                                     << "login_phone" << false;
+        addRow("e-mail", "viewer@example.com", "login", false);
+        addRow("e-mail in capitals", "VIEWER@EXAMPLE.COM", "login", false);
+        addRow("e-mail, mixed case", "Viewer.Name+tv@Mail.Example.Org", "login", false);
+        addRow("e-mail, five-letter domain", "viewer@example.comxx", "login", true);
+        addRow("eight digits", "12345678", "login_phone", false);
+        addRow("largest int", "2147483647", "login_phone", false);
         // Phone numbers with their country code need more than 32 bits.
-        QTest::newRow("beyond int") << "2147483648"
-                                    << "login_phone" << false;
-        QTest::newRow("eleven digits") << "79991234567"
-                                       << "login_phone" << false;
-        QTest::newRow("fifteen digits") << "861012345678901"
-                                        << "login_phone" << false;
-        QTest::newRow("plus and digits") << "+12345678"
-                                         << "login_phone" << false;
-        QTest::newRow("plus and eleven digits") << "+79991234567"
-                                                << "login_phone" << false;
-        QTest::newRow("beyond 64 bits") << "92233720368547758070"
-                                        << "login" << true;
-        QTest::newRow("phone with blanks") << "+7 999 123 45 67"
-                                           << "login" << true;
-        QTest::newRow("plain name") << "viewer"
-                                    << "login" << true;
-        QTest::newRow("digits and letters") << "1234abc"
-                                            << "login" << true;
+        addRow("beyond int", "2147483648", "login_phone", false);
+        addRow("eleven digits", "79991234567", "login_phone", false);
+        addRow("fifteen digits", "861012345678901", "login_phone", false);
+        addRow("plus and digits", "+12345678", "login_phone", false);
+        addRow("plus and eleven digits", "+79991234567", "login_phone", false);
+        addRow("beyond 64 bits", "92233720368547758070", "login", true);
+        addRow("phone with blanks", "+7 999 123 45 67", "login", true);
+        addRow("plain name", "viewer", "login", true);
+        addRow("digits and letters", "1234abc", "login", true);
     }
 
     void loginChoosesTheMethod() {
@@ -321,8 +307,7 @@ private slots:
         const QStringList failed{"error:unknowerror"};
         QTest::newRow("empty array") << 200 << QByteArray("[]") << failed << "unknowerror";
         QTest::newRow("array") << 200 << QByteArray(R"([{"result":1}])") << failed << "unknowerror";
-        QTest::newRow("not JSON") << 200 << QByteArray("<html>hello</html>") << failed
-                                  << "unknowerror";
+        addRow("not JSON", 200, QByteArray("<html>hello</html>"), failed, "unknowerror");
         QTest::newRow("empty body") << 200 << QByteArray() << failed << "unknowerror";
         // One outcome each: an error status is no success, and the service's
         // own text says more than the status.
@@ -330,10 +315,10 @@ private slots:
             << 500 << QByteArray(R"({"error":"","result":5})") << failed << "unknowerror";
         QTest::newRow("HTTP error with JSON error")
             << 403 << QByteArray(R"({"error":"denied"})") << QStringList{"error:denied"} << none;
-        QTest::newRow("HTTP error, empty body")
-            << 500 << QByteArray() << QStringList{"error:unknowerror"} << "unknowerror";
-        QTest::newRow("HTTP error, not JSON")
-            << 404 << QByteArray("not found") << QStringList{"error:unknowerror"} << "unknowerror";
+        addRow("HTTP error, empty body", 500, QByteArray(), QStringList{"error:unknowerror"},
+               "unknowerror");
+        addRow("HTTP error, not JSON", 404, QByteArray("not found"),
+               QStringList{"error:unknowerror"}, "unknowerror");
     }
 
     void replies() {
@@ -389,8 +374,7 @@ private slots:
         QTest::newRow("untrusted") << QString() << failed << "unknowerror";
         QTest::newRow("ca_file missing") << "/nonexistent/ca.pem" << failed << "unknowerror";
         QTest::newRow("ca_file without a certificate") << "key" << failed << "unknowerror";
-        QTest::newRow("trusted through ca_file")
-            << "certificate" << QStringList{"done:\"tok\""} << QString();
+        addRow("trusted through ca_file", "certificate", QStringList{"done:\"tok\""}, QString());
     }
 
     void certificates() {
