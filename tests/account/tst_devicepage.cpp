@@ -1,6 +1,7 @@
 // The device registration page against the local development service.
 
 #include "DevServiceProcess.h"
+#include "MainModeKit.h"
 #include "PageTestKit.h"
 #include "TestSupport.h"
 
@@ -50,10 +51,7 @@ private slots:
         // page, which loads at once.
         appState().userName = QString::fromLatin1(DevServiceProcess::demoEmail);
         appState().password = QString::fromLatin1(DevServiceProcess::demoPassword);
-        m_window.reset(new MainWindow);
-        m_window->stack()->setSpeed(0);
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.data()));
+        QVERIFY(MainModeKit::openWindow(m_window));
         QTRY_COMPARE(m_window->stack()->currentIndex(), int(MainWindow::DevicePage));
         QTRY_COMPARE_WITH_TIMEOUT(list()->count(), m_devicesBefore, 15000);
         QVERIFY(waitIdle());

@@ -1,6 +1,7 @@
 // The sign-in page against the local development service.
 
 #include "DevServiceProcess.h"
+#include "MainModeKit.h"
 #include "PageTestKit.h"
 #include "TestSupport.h"
 
@@ -36,10 +37,7 @@ private slots:
     void init() {
         ScopedSettings::clear();
         appState().reset();
-        m_window.reset(new MainWindow);
-        m_window->stack()->setSpeed(0);
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.data()));
+        QVERIFY(MainModeKit::openWindow(m_window));
         QCOMPARE(m_window->stack()->currentIndex(), int(MainWindow::SignInPage));
         // The offline entry is built but never offered.
         QVERIFY(button("m_boffline") && !button("m_boffline")->isVisible());

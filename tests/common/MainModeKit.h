@@ -46,6 +46,15 @@ inline QVariant stored(const char *key) {
                                QString::fromLatin1(key));
 }
 
+// A main window as start-up makes it from what the process-wide state holds,
+// shown, every slide instantaneous.
+inline bool openWindow(QScopedPointer<MainWindow> &window) {
+    window.reset(new MainWindow);
+    window->stack()->setSpeed(0);
+    window->show();
+    return QTest::qWaitForWindowExposed(window.data());
+}
+
 // A main window as start-up makes it from the store; shown, with its
 // first slide over and every later one instantaneous (a slide asked for
 // while one runs is dropped).

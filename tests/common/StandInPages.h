@@ -9,6 +9,7 @@
 
 #include "BrowserTestProcess.h"
 #include "FakeService.h"
+#include "MainModeKit.h"
 #include "TestSupport.h"
 
 #include "app/AppState.h"
@@ -60,12 +61,7 @@ public:
 
     // A main window on the sign-in page (nothing is stored), every slide
     // instantaneous.
-    bool openWindow() {
-        window.reset(new MainWindow);
-        window->stack()->setSpeed(0);
-        window->show();
-        return QTest::qWaitForWindowExposed(window.data());
-    }
+    bool openWindow() { return MainModeKit::openWindow(window); }
 
     // The channel browser alone, at the size of a main window.
     bool openHome() {

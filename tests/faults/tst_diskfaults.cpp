@@ -6,6 +6,7 @@
 
 #include "FakeService.h"
 #include "FileSizeLimit.h"
+#include "MainModeKit.h"
 #include "PageTestKit.h"
 #include "TestImages.h"
 #include "TestSupport.h"
@@ -211,10 +212,7 @@ void TestDiskFaults::unusableProgramFolderMovesTheLogoCache() {
 
 void TestDiskFaults::openAddPage(bool linkMode, const QString &path) {
     appState().offlineMode = true;
-    m_window.reset(new MainWindow);
-    m_window->stack()->setSpeed(0);
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window.data()));
+    QVERIFY(MainModeKit::openWindow(m_window));
     m_window->showDirectLink(linkMode, path);
     QTRY_COMPARE(m_window->stack()->currentIndex(), int(MainWindow::AddPlaylistPage));
 }

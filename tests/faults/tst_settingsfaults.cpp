@@ -5,6 +5,7 @@
 
 #include "FakeService.h"
 #include "FileSizeLimit.h"
+#include "MainModeKit.h"
 #include "PageTestKit.h"
 #include "TestSupport.h"
 
@@ -204,10 +205,7 @@ void TestSettingsFaults::unwritableStoreKeepsTheSessionGoing() {
     QCOMPARE(appState().userName, QString());
     QCOMPARE(appState().cacheSize, keepsEarlier ? QStringLiteral("3000") : QString());
     setServiceConfig(m_service.config());
-    m_window.reset(new MainWindow);
-    m_window->stack()->setSpeed(0);
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window.data()));
+    QVERIFY(MainModeKit::openWindow(m_window));
     QCOMPARE(m_window->stack()->currentIndex(), int(MainWindow::SignInPage));
 
     // Signing in saves the credentials, which fails.

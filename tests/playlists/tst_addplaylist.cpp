@@ -3,6 +3,7 @@
 
 #include "DevServiceProcess.h"
 #include "LocalHttpServer.h"
+#include "MainModeKit.h"
 #include "PageTestKit.h"
 #include "RawHttpServer.h"
 #include "TestSupport.h"
@@ -403,10 +404,7 @@ private:
             state.deviceKey = m_demoKey;
             state.deviceName = QStringLiteral("Demo PC");
         }
-        m_window.reset(new MainWindow);
-        m_window->stack()->setSpeed(0);
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.data()));
+        QVERIFY(MainModeKit::openWindow(m_window));
         if (online) {
             QTRY_COMPARE(m_window->stack()->currentIndex(), int(MainWindow::PlaylistPage));
             QVERIFY(waitIdle());

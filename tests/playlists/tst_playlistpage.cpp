@@ -3,6 +3,7 @@
 
 #include "DevServiceProcess.h"
 #include "EnginePlugins.h"
+#include "MainModeKit.h"
 #include "PageTestKit.h"
 #include "TestSupport.h"
 
@@ -436,10 +437,7 @@ private:
             state.password = password;
         state.deviceKey = key;
         state.deviceName = deviceName;
-        m_window.reset(new MainWindow);
-        m_window->stack()->setSpeed(0);
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.data()));
+        QVERIFY(MainModeKit::openWindow(m_window));
         QTRY_COMPARE(m_window->stack()->currentIndex(), int(MainWindow::PlaylistPage));
         const int rows = expectedRows == -2 ? servicePlaylists(key, user).size() : expectedRows;
         QVERIFY(waitIdle());
@@ -449,10 +447,7 @@ private:
     // The window at the sign-in page, then shown the playlist page without
     // any account.
     void openOffline() {
-        m_window.reset(new MainWindow);
-        m_window->stack()->setSpeed(0);
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.data()));
+        QVERIFY(MainModeKit::openWindow(m_window));
         m_window->stack()->slideInIdx(MainWindow::PlaylistPage);
         QTRY_COMPARE(m_window->stack()->currentIndex(), int(MainWindow::PlaylistPage));
         m_window->loadPlaylistPage();
