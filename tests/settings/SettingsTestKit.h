@@ -109,6 +109,54 @@ inline DialogMainSettings *openDialog(bool parentalRequest, bool parentalFlag) {
     return dialog;
 }
 
+// The demo user of the local service for a whole test case, in a settings
+// store of the test's own, with the device key and the playlist the tests
+// sign in with.
+class DemoSession {
+public:
+    bool start() {
+        quietEngine();
+        m_settings.reset(new ScopedSettings);
+        service.reset(new DevServiceProcess);
+        if (!service->start())
+            return false;
+        deviceKey = service->demoDeviceKey();
+        playlistId = service->playlistId(deviceKey, playlistName);
+        return !deviceKey.isEmpty() && playlistId > 0;
+    }
+    void stop() {
+        VlcInstance::setExtraArguments({});
+        service.reset();
+        m_settings.reset();
+    }
+    // For init: the store emptied, the state as at start-up, the client
+    // pointed at the service.
+    void begin() const {
+        ScopedSettings::clear();
+        appState().reset();
+        service->applyClientSettings();
+    }
+    void storeSignedIn() const {
+        SettingsTestKit::storeSignedIn(deviceKey, playlistId, playlistName);
+    }
+    // For cleanup: every settings dialog goes, then the window.
+    static void end(QScopedPointer<MainWindow> &window) {
+        for (QWidget *widget : QApplication::topLevelWidgets()) {
+            if (qobject_cast<DialogMainSettings *>(widget))
+                delete widget;
+        }
+        window.reset();
+    }
+
+    QScopedPointer<DevServiceProcess> service;
+    QString deviceKey;
+    const QString playlistName = QStringLiteral("Vantero TV");
+    int playlistId = 0;
+
+private:
+    QScopedPointer<ScopedSettings> m_settings;
+};
+
 // Waits for the dialog's stack to come to rest on a page.
 inline bool settlesOn(const DialogMainSettings *dialog, int page) {
     return QTest::qWaitFor(

@@ -43,35 +43,18 @@ class TestParentalPassword : public QObject {
 
 private slots:
     void initTestCase() {
-        quietEngine();
-        m_settings.reset(new ScopedSettings);
-        m_service.reset(new DevServiceProcess);
-        QVERIFY2(m_service->start(), qPrintable(m_service->errorString()));
-        m_deviceKey = m_service->demoDeviceKey();
-        QVERIFY(!m_deviceKey.isEmpty());
-        m_playlistId = m_service->playlistId(m_deviceKey, m_playlistName);
-        QVERIFY(m_playlistId > 0);
+        QVERIFY2(m_demo.start(), qPrintable(m_service->errorString()));
         QCOMPARE(ParentWidget::optionKey(), parentKey());
     }
-    void cleanupTestCase() {
-        VlcInstance::setExtraArguments({});
-        m_service.reset();
-        m_settings.reset();
-    }
+    void cleanupTestCase() { m_demo.stop(); }
     void init() {
-        ScopedSettings::clear();
-        appState().reset();
-        m_service->applyClientSettings();
+        m_demo.begin();
         QVERIFY(setDeviceOption(*m_service, m_deviceKey, parentKey(), QString()));
         QVERIFY(setDeviceOption(*m_service, m_deviceKey, privateKey(), QStringLiteral("[]")));
-        storeSignedIn(m_deviceKey, m_playlistId, m_playlistName);
+        m_demo.storeSignedIn();
     }
     void cleanup() {
-        for (QWidget *widget : QApplication::topLevelWidgets()) {
-            if (qobject_cast<DialogMainSettings *>(widget))
-                delete widget;
-        }
-        m_window.reset();
+        DemoSession::end(m_window);
         JsonRpc::setOnlineCheck(nullptr);
     }
 
@@ -521,12 +504,11 @@ private:
         return list->currentRow() == rowOf(list, channel) ? list : nullptr;
     }
 
-    QScopedPointer<ScopedSettings> m_settings;
-    QScopedPointer<DevServiceProcess> m_service;
+    DemoSession m_demo;
+    QScopedPointer<DevServiceProcess> &m_service = m_demo.service;
+    const QString &m_deviceKey = m_demo.deviceKey;
+    const int &m_playlistId = m_demo.playlistId;
     QScopedPointer<MainWindow> m_window;
-    QString m_deviceKey;
-    const QString m_playlistName = QStringLiteral("Vantero TV");
-    int m_playlistId = 0;
 };
 
 QTEST_MAIN(TestParentalPassword)

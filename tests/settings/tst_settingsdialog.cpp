@@ -48,36 +48,17 @@ class TestSettingsDialog : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() {
-        quietEngine();
-        m_settings.reset(new ScopedSettings);
-        m_service.reset(new DevServiceProcess);
-        QVERIFY2(m_service->start(), qPrintable(m_service->errorString()));
-        m_deviceKey = m_service->demoDeviceKey();
-        QVERIFY(!m_deviceKey.isEmpty());
-        m_playlistId = m_service->playlistId(m_deviceKey, m_playlistName);
-        QVERIFY(m_playlistId > 0);
-    }
-    void cleanupTestCase() {
-        VlcInstance::setExtraArguments({});
-        m_service.reset();
-        m_settings.reset();
-    }
+    void initTestCase() { QVERIFY2(m_demo.start(), qPrintable(m_service->errorString())); }
+    void cleanupTestCase() { m_demo.stop(); }
     void init() {
-        ScopedSettings::clear();
-        appState().reset();
-        m_service->applyClientSettings();
+        m_demo.begin();
         MessageBox::clearPresetAnswer();
-        storeSignedIn(m_deviceKey, m_playlistId, m_playlistName);
+        m_demo.storeSignedIn();
         m_window.reset(openMainMode());
         QVERIFY(m_window);
     }
     void cleanup() {
-        for (QWidget *widget : QApplication::topLevelWidgets()) {
-            if (qobject_cast<DialogMainSettings *>(widget))
-                delete widget;
-        }
-        m_window.reset();
+        DemoSession::end(m_window);
         MessageBox::clearPresetAnswer();
     }
 
@@ -578,12 +559,11 @@ private slots:
     }
 
 private:
-    QScopedPointer<ScopedSettings> m_settings;
-    QScopedPointer<DevServiceProcess> m_service;
+    DemoSession m_demo;
+    QScopedPointer<DevServiceProcess> &m_service = m_demo.service;
+    const QString &m_deviceKey = m_demo.deviceKey;
+    const QString &m_playlistName = m_demo.playlistName;
     QScopedPointer<MainWindow> m_window;
-    QString m_deviceKey;
-    const QString m_playlistName = QStringLiteral("Vantero TV");
-    int m_playlistId = 0;
 };
 
 QTEST_MAIN(TestSettingsDialog)
