@@ -13,6 +13,7 @@
 #include "channels/OfflinePlaylistReader.h"
 #include "channels/PlayListToolBar.h"
 #include "epg/EpgSchedule.h"
+#include "epg/EpgStringPool.h"
 #include "epg/EpgWidget.h"
 #include "epg/XmlUrl.h"
 #include "player/PlayerButtomToolBar.h"
@@ -258,6 +259,7 @@ void HomeWidget::retireLoadedData() {
             m_oldSchedules.push_back(std::move(schedule));
     }
     m_schedules.clear();
+    m_texts.reset();
     m_positions.clear();
     m_groupMembers.clear();
     if (!m_oldChannels.isEmpty() || !m_oldSchedules.empty())
@@ -610,15 +612,15 @@ void HomeWidget::EpgDone(int &id, const QJsonValue &result, XmlUrl &xmlUrl) {
     const int epgId = channels.at(position).toObject().value(epgIdKey).toInt();
     const QVector<int> sharing =
         epgId != 0 ? m_guideMembers.value(epgId, {position}) : QVector<int>{position};
-    const auto schedule = std::make_shared<EpgSchedule>(result);
+    // Read once into the load's compact form; the raw answer is not kept.
+    if (!m_texts)
+        m_texts = std::make_shared<EpgStringPool>();
+    const auto schedule = std::make_shared<EpgSchedule>(result, m_texts);
     for (int member : sharing) {
-        QJsonObject record = channels.at(member).toObject();
-        record.insert(epgKey, result);
-        channels.replace(member, record);
         m_schedules[member] = schedule;
         updateRowsOf(member);
         if (m_player)
-            m_player->updateChannel(record);
+            m_player->updateChannel(channels.at(member).toObject());
     }
 }
 
@@ -675,7 +677,9 @@ const EpgSchedule &HomeWidget::scheduleAt(int position) {
         const QJsonValue epg = channels.at(position).toObject().value(epgKey);
         if (!epg.isArray())
             return none;
-        schedule = std::make_shared<EpgSchedule>(epg);
+        if (!m_texts)
+            m_texts = std::make_shared<EpgStringPool>();
+        schedule = std::make_shared<EpgSchedule>(epg, m_texts);
     }
     return *schedule;
 }
@@ -762,8 +766,32 @@ QJsonObject HomeWidget::currentChannel() const {
 }
 
 QJsonArray HomeWidget::currentChannelDays() const {
-    XmlUrl reader;
-    return reader.programmesByDay(currentChannel().value(epgKey));
+    const int row = currentChannelRow();
+    if (row < 0 || row >= m_shownPositions.size())
+        return QJsonArray();
+    const std::shared_ptr<EpgSchedule> &schedule = m_schedules[m_shownPositions.at(row)];
+    if (schedule)
+        return schedule->days();
+    // A record that came with its programmes (read once into its schedule
+    // by the first row that showed it).
+    return EpgSchedule(currentChannel().value(epgKey)).days();
+}
+
+std::shared_ptr<const EpgSchedule> HomeWidget::scheduleOf(int channelId) const {
+    const int position = positionOf(channelId);
+    if (position < 0 || size_t(position) >= m_schedules.size())
+        return nullptr;
+    return m_schedules[position];
+}
+
+EpgProgramme HomeWidget::programmeNow(const QJsonObject &channel) {
+    const QJsonValue epg = channel.value(epgKey);
+    if (epg.isArray())
+        return EpgSchedule(epg).current(Clock::now());
+    HomeWidget *home = homePage();
+    const std::shared_ptr<const EpgSchedule> schedule =
+        home ? home->scheduleOf(channel.value(idKey).toInt()) : nullptr;
+    return schedule ? schedule->current(Clock::now()) : EpgSchedule::placeholders();
 }
 
 void HomeWidget::on_listWidget_itemClicked(QListWidgetItem *) {

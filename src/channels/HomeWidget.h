@@ -12,6 +12,8 @@
 #include <QVector>
 #include <QWidget>
 
+#include "epg/EpgProgramme.h"
+
 #include <memory>
 #include <vector>
 
@@ -19,6 +21,7 @@ namespace Ui {
 class HomeWidget;
 }
 class EpgSchedule;
+class EpgStringPool;
 class EpgWidget;
 class JsonRpc;
 class ListItemDelegate;
@@ -79,6 +82,13 @@ public:
     QJsonObject currentChannel() const;
     // The programmes of the current channel grouped by day.
     QJsonArray currentChannelDays() const;
+    // The programmes that have arrived for the channel with this id in this
+    // load (shared by every channel of its guide id); null before they have.
+    std::shared_ptr<const EpgSchedule> scheduleOf(int channelId) const;
+    // What a channel record is showing now: from the "epg" value the record
+    // carries, if any (a record handed over on its own), else from the
+    // channel browser's schedule for its id; the placeholders without one.
+    static EpgProgramme programmeNow(const QJsonObject &channel);
 
     // Plays the channel at the channel list's current row.
     void playCurrentChannel();
@@ -215,8 +225,10 @@ private:
     QHash<int, QVector<int>> m_guideMembers;
     QSet<int> m_askedGuides;
     // The programme data of each record, read once per answer and shared by
-    // the records of one guide id.
+    // the records of one guide id; the records keep none of the raw data.
+    // The schedules of a load keep their texts in one pool.
     std::vector<std::shared_ptr<EpgSchedule>> m_schedules;
+    std::shared_ptr<EpgStringPool> m_texts;
     // The requests of the current load (service calls, logos, programme
     // data); a new load drops what is still under way.
     QPointer<QObject> m_requests;
