@@ -176,6 +176,11 @@ private:
     void sendRequestBatch();
     void cancelChannelRequests();
     void scheduleRequests();
+    // The next position whose logo and programmes are to be asked for, -1
+    // when every one has been.
+    int nextRequestPosition();
+    // Puts the rows on screen and around them at the head of the requests.
+    void prioritiseVisibleRows();
     void logoFinished();
     void retireLoadedData();
     void releaseLeftovers();
@@ -188,8 +193,12 @@ private:
     // Shows again the rows of the record at position, and keeps the shown
     // copy of the record in step.
     void updateRowsOf(int position);
-    // Brings every row of the group shown up to date.
+    // Brings the rows of the group shown that are on screen or near it up to
+    // date.
     void refreshRows();
+    // The first row on screen, and how many rows a screen holds (rounded
+    // up, plus one).
+    void rowsOnScreen(int *first, int *count) const;
     bool hasFavoritesGroup() const;
     void insertFavoritesGroup();
     void playAt(int row);
@@ -232,6 +241,15 @@ private:
     // The requests of the current load (service calls, logos, programme
     // data); a new load drops what is still under way.
     QPointer<QObject> m_requests;
+    // Positions are asked for once each: first the rows on screen and a
+    // screen either side (m_nearRows, renewed as the list scrolls), then the
+    // rest of the group shown, then the playlist in order.
+    std::vector<bool> m_requested;
+    int m_requestedCount = 0;
+    QVector<int> m_nearRows;
+    int m_nextNear = 0;
+    QVector<int> m_groupRows;
+    int m_nextGroupRow = 0;
     int m_nextRequest = 0;
     QTimer m_requestTimer;
     // The programme fetchers and logo downloads of the current load still
