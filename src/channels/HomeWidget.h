@@ -47,9 +47,11 @@ class XmlUrl;
 // then gets its logo and its programme data, a few requests at a time so
 // that a long playlist does not freeze the window; the session is signed
 // out once the last programme request is through. Channels that share a
-// guide id share one programme request and one schedule. A row on screen
-// shows a logo or programme list as soon as it arrives, and the rows are
-// updated in place once a minute so that the current programme stays fresh.
+// guide id share one programme request and one compact schedule; the
+// records keep no programme data. The rows on screen are asked for first. A
+// row shows a logo or programme list as soon as it arrives, and the rows on
+// and near the screen are updated in place once a minute so that the
+// current programme stays fresh.
 class HomeWidget : public QWidget {
     Q_OBJECT
 
