@@ -13,6 +13,7 @@
 #include "channels/OfflinePlaylistReader.h"
 #include "channels/PlayListToolBar.h"
 #include "epg/EpgSchedule.h"
+#include "epg/EpgStringPool.h"
 #include "epg/EpgWidget.h"
 #include "epg/XmlUrl.h"
 #include "player/PlayerButtomToolBar.h"
@@ -36,6 +37,7 @@
 #include <QListWidget>
 #include <QPainter>
 #include <QScreen>
+#include <QScrollBar>
 #include <QScroller>
 #include <QSettings>
 #include <QSplitter>
@@ -44,6 +46,7 @@
 #include <QTranslator>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <iterator>
 
 namespace {
@@ -115,6 +118,12 @@ HomeWidget::HomeWidget(QWidget *parent)
     // a click, the arrow keys, next or previous.
     connect(ui->listWidget, &QListWidget::currentRowChanged, this,
             &HomeWidget::showMarksOfCurrentChannel);
+    // Rows scrolled into view are brought up to date, and asked for before
+    // the rest.
+    connect(ui->listWidget->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
+        refreshRows();
+        prioritiseVisibleRows();
+    });
 
     // One delegate each for the lists' whole life: the channel delegate
     // keeps the scaled logos between rebuilds of the rows.
@@ -218,7 +227,7 @@ void HomeWidget::stop() {
 }
 
 bool HomeWidget::requestsPending() const {
-    return m_nextRequest < channels.size() && !appState().offlineMode;
+    return m_requestedCount < channels.size() && !appState().offlineMode;
 }
 
 QString HomeWidget::logoCacheDirectory() {
@@ -233,6 +242,12 @@ void HomeWidget::cancelChannelRequests() {
     delete m_requests;
     m_requests = new QObject(this);
     m_nextRequest = 0;
+    m_requested.clear();
+    m_requestedCount = 0;
+    m_nearRows.clear();
+    m_nextNear = 0;
+    m_groupRows.clear();
+    m_nextGroupRow = 0;
     m_openGuides.clear();
     m_openLogos = 0;
     m_groupsLoaded = false;
@@ -258,6 +273,7 @@ void HomeWidget::retireLoadedData() {
             m_oldSchedules.push_back(std::move(schedule));
     }
     m_schedules.clear();
+    m_texts.reset();
     m_positions.clear();
     m_groupMembers.clear();
     if (!m_oldChannels.isEmpty() || !m_oldSchedules.empty())
@@ -307,7 +323,7 @@ void HomeWidget::endSessionWhenDone() {
     // The programme requests use the session's token, the guide search
     // even after its first answer: the session ends once the groups are in
     // and every programme request has been sent and has finished.
-    if (m_groupsLoaded && m_nextRequest >= channels.size() && m_openGuides.isEmpty())
+    if (m_groupsLoaded && m_requestedCount >= channels.size() && m_openGuides.isEmpty())
         endSession();
 }
 
@@ -549,20 +565,70 @@ void HomeWidget::LoadChanelDone(const QJsonValue &result) {
 
 void HomeWidget::startChannelRequests() {
     m_nextRequest = 0;
+    m_requested.assign(size_t(channels.size()), false);
+    m_requestedCount = 0;
     scheduleRequests();
 }
 
 void HomeWidget::scheduleRequests() {
-    if (m_nextRequest < channels.size() && !m_requestTimer.isActive())
+    // Nothing is asked for before the load has set its requests up (never
+    // for an offline playlist).
+    if (size_t(m_requestedCount) < m_requested.size() && !m_requestTimer.isActive())
         m_requestTimer.start();
+}
+
+int HomeWidget::nextRequestPosition() {
+    const auto take = [this](const QVector<int> &queue, int &next) {
+        while (next < queue.size()) {
+            const int position = queue.at(next++);
+            if (position >= 0 && size_t(position) < m_requested.size() && !m_requested[position])
+                return position;
+        }
+        return -1;
+    };
+    int position = take(m_nearRows, m_nextNear);
+    if (position < 0)
+        position = take(m_groupRows, m_nextGroupRow);
+    while (position < 0 && size_t(m_nextRequest) < m_requested.size()) {
+        if (!m_requested[m_nextRequest])
+            position = m_nextRequest;
+        ++m_nextRequest;
+    }
+    if (position >= 0) {
+        m_requested[position] = true;
+        ++m_requestedCount;
+    }
+    return position;
+}
+
+void HomeWidget::prioritiseVisibleRows() {
+    if (size_t(m_requestedCount) >= m_requested.size() || m_shownPositions.isEmpty())
+        return;
+    int first = 0;
+    int screen = 0;
+    rowsOnScreen(&first, &screen);
+    const int count = m_shownPositions.size();
+    m_nearRows.clear();
+    m_nextNear = 0;
+    const auto add = [this, count](int from, int to) {
+        for (int row = std::max(0, from); row < std::min(count, to); ++row)
+            m_nearRows.append(m_shownPositions.at(row));
+    };
+    add(first, first + screen);
+    add(first + screen, first + 2 * screen);
+    add(first - screen, first);
+    scheduleRequests();
 }
 
 void HomeWidget::sendRequestBatch() {
     QElapsedTimer slice;
     slice.start();
-    while (m_nextRequest < channels.size() && m_openGuides.size() < maxOpenGuides &&
+    while (size_t(m_requestedCount) < m_requested.size() && m_openGuides.size() < maxOpenGuides &&
            m_openLogos < maxOpenLogos) {
-        const QJsonObject record = channels.at(m_nextRequest++).toObject();
+        const int position = nextRequestPosition();
+        if (position < 0)
+            break;
+        const QJsonObject record = channels.at(position).toObject();
         const QString pict = record.value(pictKey).toString();
         const int epgId = record.value(epgIdKey).toInt();
         const int id = record.value(idKey).toInt();
@@ -610,15 +676,15 @@ void HomeWidget::EpgDone(int &id, const QJsonValue &result, XmlUrl &xmlUrl) {
     const int epgId = channels.at(position).toObject().value(epgIdKey).toInt();
     const QVector<int> sharing =
         epgId != 0 ? m_guideMembers.value(epgId, {position}) : QVector<int>{position};
-    const auto schedule = std::make_shared<EpgSchedule>(result);
+    // Read once into the load's compact form; the raw answer is not kept.
+    if (!m_texts)
+        m_texts = std::make_shared<EpgStringPool>();
+    const auto schedule = std::make_shared<EpgSchedule>(result, m_texts);
     for (int member : sharing) {
-        QJsonObject record = channels.at(member).toObject();
-        record.insert(epgKey, result);
-        channels.replace(member, record);
         m_schedules[member] = schedule;
         updateRowsOf(member);
         if (m_player)
-            m_player->updateChannel(record);
+            m_player->updateChannel(channels.at(member).toObject());
     }
 }
 
@@ -675,7 +741,9 @@ const EpgSchedule &HomeWidget::scheduleAt(int position) {
         const QJsonValue epg = channels.at(position).toObject().value(epgKey);
         if (!epg.isArray())
             return none;
-        schedule = std::make_shared<EpgSchedule>(epg);
+        if (!m_texts)
+            m_texts = std::make_shared<EpgStringPool>();
+        schedule = std::make_shared<EpgSchedule>(epg, m_texts);
     }
     return *schedule;
 }
@@ -742,6 +810,10 @@ void HomeWidget::showGroup(int row) {
         }
     }
     ui->listWidget_2->setCurrentRow(row);
+    // What is on screen is asked for first, then the rest of the group.
+    m_groupRows = m_shownPositions;
+    m_nextGroupRow = 0;
+    prioritiseVisibleRows();
 }
 
 void HomeWidget::groupListClick(QListWidgetItem *) {
@@ -762,8 +834,32 @@ QJsonObject HomeWidget::currentChannel() const {
 }
 
 QJsonArray HomeWidget::currentChannelDays() const {
-    XmlUrl reader;
-    return reader.programmesByDay(currentChannel().value(epgKey));
+    const int row = currentChannelRow();
+    if (row < 0 || row >= m_shownPositions.size())
+        return QJsonArray();
+    const std::shared_ptr<EpgSchedule> &schedule = m_schedules[m_shownPositions.at(row)];
+    if (schedule)
+        return schedule->days();
+    // A record that came with its programmes (read once into its schedule
+    // by the first row that showed it).
+    return EpgSchedule(currentChannel().value(epgKey)).days();
+}
+
+std::shared_ptr<const EpgSchedule> HomeWidget::scheduleOf(int channelId) const {
+    const int position = positionOf(channelId);
+    if (position < 0 || size_t(position) >= m_schedules.size())
+        return nullptr;
+    return m_schedules[position];
+}
+
+EpgProgramme HomeWidget::programmeNow(const QJsonObject &channel) {
+    const QJsonValue epg = channel.value(epgKey);
+    if (epg.isArray())
+        return EpgSchedule(epg).current(Clock::now());
+    HomeWidget *home = homePage();
+    const std::shared_ptr<const EpgSchedule> schedule =
+        home ? home->scheduleOf(channel.value(idKey).toInt()) : nullptr;
+    return schedule ? schedule->current(Clock::now()) : EpgSchedule::placeholders();
 }
 
 void HomeWidget::on_listWidget_itemClicked(QListWidgetItem *) {
@@ -869,12 +965,28 @@ void HomeWidget::timerEvent(QTimerEvent *event) {
     refreshRows();
 }
 
+void HomeWidget::rowsOnScreen(int *first, int *count) const {
+    QListWidget *list = ui->listWidget;
+    // The view finds the row at a point from the scroll position alone, as
+    // every row is as high as the others.
+    const QModelIndex top = list->indexAt(QPoint(0, 0));
+    *first = top.isValid() ? top.row() : 0;
+    *count = list->viewport()->height() / channelRowHeight + 2;
+}
+
 void HomeWidget::refreshRows() {
     // The rows are brought up to date in place: the selection, the scroll
-    // position and the rows' items stay as they are.
+    // position and the rows' items stay as they are. Only the rows on
+    // screen and a screen either side are: the others are when they scroll
+    // into view, so that a tick costs as much for a group of a hundred
+    // thousand channels as for one of twenty.
     QListWidget *list = ui->listWidget;
     const QDateTime now = Clock::now();
-    for (int row = 0; row < list->count() && row < m_shownPositions.size(); ++row)
+    int first = 0;
+    int screen = 0;
+    rowsOnScreen(&first, &screen);
+    const int end = std::min({list->count(), int(m_shownPositions.size()), first + 2 * screen});
+    for (int row = std::max(0, first - screen); row < end; ++row)
         fillRow(list->item(row), m_shownPositions.at(row), now);
 }
 

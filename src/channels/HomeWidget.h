@@ -12,6 +12,8 @@
 #include <QVector>
 #include <QWidget>
 
+#include "epg/EpgProgramme.h"
+
 #include <memory>
 #include <vector>
 
@@ -19,6 +21,7 @@ namespace Ui {
 class HomeWidget;
 }
 class EpgSchedule;
+class EpgStringPool;
 class EpgWidget;
 class JsonRpc;
 class ListItemDelegate;
@@ -44,9 +47,11 @@ class XmlUrl;
 // then gets its logo and its programme data, a few requests at a time so
 // that a long playlist does not freeze the window; the session is signed
 // out once the last programme request is through. Channels that share a
-// guide id share one programme request and one schedule. A row on screen
-// shows a logo or programme list as soon as it arrives, and the rows are
-// updated in place once a minute so that the current programme stays fresh.
+// guide id share one programme request and one compact schedule; the
+// records keep no programme data. The rows on screen are asked for first. A
+// row shows a logo or programme list as soon as it arrives, and the rows on
+// and near the screen are updated in place once a minute so that the
+// current programme stays fresh.
 class HomeWidget : public QWidget {
     Q_OBJECT
 
@@ -79,6 +84,13 @@ public:
     QJsonObject currentChannel() const;
     // The programmes of the current channel grouped by day.
     QJsonArray currentChannelDays() const;
+    // The programmes that have arrived for the channel with this id in this
+    // load (shared by every channel of its guide id); null before they have.
+    std::shared_ptr<const EpgSchedule> scheduleOf(int channelId) const;
+    // What a channel record is showing now: from the "epg" value the record
+    // carries, if any (a record handed over on its own), else from the
+    // channel browser's schedule for its id; the placeholders without one.
+    static EpgProgramme programmeNow(const QJsonObject &channel);
 
     // Plays the channel at the channel list's current row.
     void playCurrentChannel();
@@ -166,6 +178,11 @@ private:
     void sendRequestBatch();
     void cancelChannelRequests();
     void scheduleRequests();
+    // The next position whose logo and programmes are to be asked for, -1
+    // when every one has been.
+    int nextRequestPosition();
+    // Puts the rows on screen and around them at the head of the requests.
+    void prioritiseVisibleRows();
     void logoFinished();
     void retireLoadedData();
     void releaseLeftovers();
@@ -178,8 +195,12 @@ private:
     // Shows again the rows of the record at position, and keeps the shown
     // copy of the record in step.
     void updateRowsOf(int position);
-    // Brings every row of the group shown up to date.
+    // Brings the rows of the group shown that are on screen or near it up to
+    // date.
     void refreshRows();
+    // The first row on screen, and how many rows a screen holds (rounded
+    // up, plus one).
+    void rowsOnScreen(int *first, int *count) const;
     bool hasFavoritesGroup() const;
     void insertFavoritesGroup();
     void playAt(int row);
@@ -215,11 +236,22 @@ private:
     QHash<int, QVector<int>> m_guideMembers;
     QSet<int> m_askedGuides;
     // The programme data of each record, read once per answer and shared by
-    // the records of one guide id.
+    // the records of one guide id; the records keep none of the raw data.
+    // The schedules of a load keep their texts in one pool.
     std::vector<std::shared_ptr<EpgSchedule>> m_schedules;
+    std::shared_ptr<EpgStringPool> m_texts;
     // The requests of the current load (service calls, logos, programme
     // data); a new load drops what is still under way.
     QPointer<QObject> m_requests;
+    // Positions are asked for once each: first the rows on screen and a
+    // screen either side (m_nearRows, renewed as the list scrolls), then the
+    // rest of the group shown, then the playlist in order.
+    std::vector<bool> m_requested;
+    int m_requestedCount = 0;
+    QVector<int> m_nearRows;
+    int m_nextNear = 0;
+    QVector<int> m_groupRows;
+    int m_nextGroupRow = 0;
     int m_nextRequest = 0;
     QTimer m_requestTimer;
     // The programme fetchers and logo downloads of the current load still

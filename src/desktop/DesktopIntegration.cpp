@@ -5,7 +5,6 @@
 #include "desktop/MediaSession.h"
 #include "desktop/ScreenSaverInhibitor.h"
 #include "epg/EpgSchedule.h"
-#include "epg/XmlUrl.h"
 #include "player/PlayerButtomToolBar.h"
 #include "player/PlayerWidget.h"
 #include "vlc/Vlc.h"
@@ -144,9 +143,7 @@ QJsonObject DesktopIntegration::playingRecord() const {
 QVariantMap DesktopIntegration::metadataOf(const QJsonObject &channel) {
     if (channel.isEmpty())
         return {};
-    XmlUrl reader;
-    QString programme =
-        reader.currentProgramme(channel.value(QLatin1String("epg"))).value(QStringLiteral("name"));
+    QString programme = HomeWidget::programmeNow(channel).value(QStringLiteral("name"));
     if (programme == EpgSchedule::placeholders().value(QStringLiteral("name")))
         programme.clear();
     return MediaSession::metadataFor(channel.value(QLatin1String("id")).toInt(),

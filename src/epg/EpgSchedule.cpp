@@ -1,7 +1,12 @@
 #include "epg/EpgSchedule.h"
 
+#include "epg/EpgStringPool.h"
+
 #include <QJsonArray>
+#include <QLocale>
 #include <QTime>
+
+#include <algorithm>
 
 const QString EpgSchedule::timeFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
 
@@ -97,18 +102,50 @@ QString formatClock(int seconds) {
 
 } // namespace
 
-EpgSchedule::EpgSchedule(const QJsonValue &epg) {
+EpgSchedule::EpgSchedule(const QJsonValue &epg, std::shared_ptr<EpgStringPool> pool)
+    : m_pool(pool ? std::move(pool) : std::make_shared<EpgStringPool>()) {
     const QJsonArray raw = epg.toArray();
     m_entries.reserve(raw.size());
-    for (const QJsonValue &element : raw)
-        append(programmeFromRaw(element.toObject()));
+    const QString startKey = QStringLiteral("start");
+    const QString stopKey = QStringLiteral("stop");
+    const QString titleKey = QStringLiteral("title");
+    const QString descKey = QStringLiteral("desc");
+    for (const QJsonValue &element : raw) {
+        // The same reading as programmeFromRaw(), without the texts between.
+        const QJsonObject programme = element.toObject();
+        const QDateTime start = readTime(programme.value(startKey).toString(), Qt::UTC);
+        const QDateTime stop = readTime(programme.value(stopKey).toString(), Qt::UTC);
+        if (!start.isValid())
+            continue;
+        const qint64 span = stop.isValid() ? start.msecsTo(stop) : 0;
+        const qint64 wrapped = (span % msecsPerDay + msecsPerDay) % msecsPerDay;
+        // The local wall time read back as local, as a reader of the local
+        // text would: an hour the clock repeats in autumn resolves the same
+        // way everywhere.
+        const QDateTime local = start.toLocalTime();
+        if (local.date().year() < 1 || local.date().year() > 9999)
+            continue;
+        append(QDateTime(local.date(), local.time(), Qt::LocalTime), int(wrapped / 1000),
+               programme.value(titleKey).toString(), programme.value(descKey).toString());
+    }
+    m_entries.squeeze();
 }
 
 EpgSchedule EpgSchedule::fromProgrammes(const QList<EpgProgramme> &programmes) {
     EpgSchedule schedule;
+    schedule.m_pool = std::make_shared<EpgStringPool>();
     schedule.m_entries.reserve(programmes.size());
-    for (const EpgProgramme &programme : programmes)
-        schedule.append(programme);
+    for (const EpgProgramme &programme : programmes) {
+        const QDateTime start = readTime(programme.value(QStringLiteral("start")));
+        const QTime length = readClock(programme.value(QStringLiteral("duration")));
+        // Without a start, or with an unreadable length (which would put
+        // the end before the start), a programme is on at no time.
+        if (!start.isValid() || !length.isValid())
+            continue;
+        schedule.append(start, length.msecsSinceStartOfDay() / 1000,
+                        programme.value(QStringLiteral("name")),
+                        programme.value(QStringLiteral("text")));
+    }
     return schedule;
 }
 
@@ -149,45 +186,83 @@ EpgProgramme EpgSchedule::placeholders() {
     return programme;
 }
 
-void EpgSchedule::append(const EpgProgramme &programme) {
-    // The start is read back from its local text, as every reader of the
-    // record does, so that an hour the clock repeats in autumn resolves the
-    // same way here as everywhere else.
-    const QDateTime start = readTime(programme.value(QStringLiteral("start")));
-    const QTime length = readClock(programme.value(QStringLiteral("duration")));
-    // Without a start, or with an unreadable length (which would put the
-    // end before the start), a programme can never be the current one.
-    if (!start.isValid() || !length.isValid())
+void EpgSchedule::append(const QDateTime &start, int seconds, const QString &name,
+                         const QString &text) {
+    if (!start.isValid())
         return;
     Entry entry;
     entry.startMs = start.toMSecsSinceEpoch();
-    entry.minutes = length.hour() * 60 + length.minute();
-    // The seconds of the length do not count: 00:00:50 ends where it starts.
-    entry.endMs = entry.startMs + qint64(entry.minutes) * 60 * 1000;
-    entry.startDate = start.date();
-    entry.name = programme.value(QStringLiteral("name"));
-    entry.text = programme.value(QStringLiteral("text"));
-    entry.duration = programme.value(QStringLiteral("duration"));
+    entry.startDay = qint32(start.date().toJulianDay());
+    entry.seconds = seconds;
+    entry.name = m_pool->add(name);
+    entry.text = m_pool->add(text);
     m_entries.append(entry);
+}
+
+QString EpgSchedule::startText(const Entry &entry) const {
+    return formatTime(QDateTime::fromMSecsSinceEpoch(entry.startMs, Qt::LocalTime));
 }
 
 EpgProgramme EpgSchedule::current(const QDateTime &now) const {
     if (m_entries.isEmpty() || !now.isValid())
         return placeholders();
     const QDateTime local = now.toLocalTime();
-    const QDate today = local.date();
+    const qint64 today = local.date().toJulianDay();
     const qint64 nowMs = local.toMSecsSinceEpoch();
     for (const Entry &entry : m_entries) {
-        if (entry.startDate != today || entry.startMs >= nowMs || nowMs >= entry.endMs)
+        // The seconds of the length do not count: 00:00:50 ends where it
+        // starts.
+        const int minutes = entry.seconds / 60;
+        const qint64 endMs = entry.startMs + qint64(minutes) * 60 * 1000;
+        if (entry.startDay != today || entry.startMs >= nowMs || nowMs >= endMs)
             continue;
         // Whole minutes left, counted from whole seconds.
-        const qint64 minutesLeft = (entry.endMs - nowMs) / 1000 / 60;
+        const qint64 minutesLeft = (endMs - nowMs) / 1000 / 60;
         EpgProgramme programme;
-        programme.insert(QStringLiteral("name"), entry.name);
-        programme.insert(QStringLiteral("text"), entry.text);
-        programme.insert(QStringLiteral("duration"), entry.duration);
-        programme.insert(QStringLiteral("start"), QString::number(entry.minutes - minutesLeft));
+        programme.insert(QStringLiteral("name"), m_pool->at(entry.name));
+        programme.insert(QStringLiteral("text"), m_pool->at(entry.text));
+        programme.insert(QStringLiteral("duration"), formatClock(entry.seconds));
+        programme.insert(QStringLiteral("start"), QString::number(minutes - minutesLeft));
         return programme;
     }
     return placeholders();
+}
+
+QJsonArray EpgSchedule::days() const {
+    if (!m_sorted) {
+        m_byStart.resize(m_entries.size());
+        for (int i = 0; i < m_byStart.size(); ++i)
+            m_byStart[i] = i;
+        // Equal starts in reverse arrival order, as the guide has always
+        // listed them.
+        std::sort(m_byStart.begin(), m_byStart.end(), [this](int a, int b) {
+            const qint64 first = m_entries.at(a).startMs;
+            const qint64 second = m_entries.at(b).startMs;
+            return first != second ? first < second : a > b;
+        });
+        m_sorted = true;
+    }
+
+    // Day and month names as the user's system names them.
+    const QLocale locale = QLocale::system();
+    QJsonArray result;
+    QJsonArray day;
+    for (int j = 0; j < m_byStart.size(); ++j) {
+        const Entry &entry = m_entries.at(m_byStart.at(j));
+        day.append(QJsonObject{{QStringLiteral("duration"), formatClock(entry.seconds)},
+                               {QStringLiteral("start"), startText(entry)},
+                               {QStringLiteral("text"), m_pool->at(entry.text)},
+                               {QStringLiteral("name"), m_pool->at(entry.name)}});
+        const qint32 next =
+            j + 1 < m_byStart.size() ? m_entries.at(m_byStart.at(j + 1)).startDay : -1;
+        if (entry.startDay != next) {
+            QJsonObject group;
+            group.insert(
+                locale.toString(QDate::fromJulianDay(entry.startDay), QStringLiteral("ddd d MMMM")),
+                day);
+            result.append(group);
+            day = QJsonArray();
+        }
+    }
+    return result;
 }

@@ -4,42 +4,45 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QJsonArray>
 #include <QJsonObject>
 #include <QJsonValue>
 #include <QList>
 #include <QString>
 #include <QVector>
 
-// One channel's programmes, read once, for the question asked most often:
-// what is on now.
+#include <memory>
+
+class EpgStringPool;
+
+// One guide's programmes, read once, kept compactly, for the questions
+// asked of them: what is on now, and what is on which day.
 //
 // The service's programme list (a channel record's "epg" value) holds UTC
 // texts that must be parsed, converted to local time and formatted before
-// anything can be said about them. Doing that for every channel on every
-// minute tick costs far too much with long channel lists and a week of
-// programmes each, so the schedule does it once and keeps, per programme,
-// its start and end as epoch milliseconds, the local date it starts on and
-// the three texts a current-programme result needs. current() is then a
-// walk over integers.
+// anything can be said about them. The schedule does the parsing once and
+// keeps, per programme, its local start as epoch milliseconds, the local
+// day it starts on, its length in seconds, and its title and description
+// as indexes into a string pool that the schedules of one load share. The
+// texts a caller sees are formatted when asked for: current() is a walk
+// over integers and one result.
 //
 // current() is the one implementation of the current-programme rule:
 // XmlUrl::currentProgramme() builds a schedule and asks it, so the channel
 // list, the player's overlay and the guide can never disagree.
 //
-// How the channel browser should use it: keep one schedule per channel
-// record, made in EpgDone from the "epg" value it has just stored (and
-// dropped or rebuilt whenever that record's "epg" changes or the channel
-// list is reloaded), and ask schedule.current(Clock::now()) for every row
-// it builds, instead of handing the raw "epg" value to a fresh XmlUrl each
-// minute. A channel without programme data has an empty schedule, which
-// answers with the placeholders. Build the schedules in the time zone the
-// program runs in: local dates and texts are fixed when the schedule is made.
+// The channel browser keeps one schedule per guide id for a load, shared by
+// every channel with that id, and does not keep the raw "epg" value. Build
+// the schedules in the time zone the program runs in: local days are fixed
+// when the schedule is made.
 class EpgSchedule {
 public:
     EpgSchedule() = default;
     // Reads every element of epg taken as an array; anything else gives an
     // empty schedule.
-    explicit EpgSchedule(const QJsonValue &epg);
+    // The texts go into pool, or into a pool of the schedule's own when
+    // none is given.
+    explicit EpgSchedule(const QJsonValue &epg, std::shared_ptr<EpgStringPool> pool = {});
     // From programme records that are already in local time, in arrival
     // order (the records XmlUrl keeps).
     static EpgSchedule fromProgrammes(const QList<EpgProgramme> &programmes);
@@ -50,6 +53,13 @@ public:
     // result holds "name", "text", "duration" and, under "start", the minutes
     // elapsed as decimal text; without one, the placeholders().
     EpgProgramme current(const QDateTime &now) const;
+
+    // One object per local day, {"ddd d MMMM": [programmes by start]}, the
+    // day named in the system locale; each programme holds "start" (local
+    // "yyyy-MM-dd HH:mm:ss"), "duration", "name" and "text". Programmes
+    // with equal starts come in reverse arrival order. The programmes are
+    // sorted on the first call only.
+    QJsonArray days() const;
 
     int size() const { return m_entries.size(); }
     bool isEmpty() const { return m_entries.isEmpty(); }
@@ -70,15 +80,18 @@ public:
 private:
     struct Entry {
         qint64 startMs = 0;
-        qint64 endMs = 0;
-        QDate startDate;
-        int minutes = 0; // the duration's hours and minutes
-        QString name;
-        QString text;
-        QString duration;
+        qint32 startDay = 0; // the local date's Julian day
+        qint32 seconds = 0;  // the length, under a day
+        qint32 name = 0;     // indexes into the pool
+        qint32 text = 0;
     };
 
-    void append(const EpgProgramme &programme);
+    void append(const QDateTime &start, int seconds, const QString &name, const QString &text);
+    QString startText(const Entry &entry) const;
 
     QVector<Entry> m_entries;
+    std::shared_ptr<EpgStringPool> m_pool;
+    // The entries' positions by start, made on the first days() call.
+    mutable QVector<int> m_byStart;
+    mutable bool m_sorted = false;
 };

@@ -1,6 +1,6 @@
 #include "player/PlayerEpg.h"
 
-#include "epg/XmlUrl.h"
+#include "channels/HomeWidget.h"
 #include "widgets/ProgressBarPainter.h"
 
 #include "ui_PlayerEpg.h"
@@ -29,8 +29,7 @@ PlayerEpg::~PlayerEpg() = default;
 
 void PlayerEpg::setChannel(const QJsonObject &channel) {
     this->channel = channel;
-    XmlUrl reader;
-    const EpgProgramme programme = reader.currentProgramme(channel.value(QLatin1String("epg")));
+    const EpgProgramme programme = HomeWidget::programmeNow(channel);
     elapsed = programme.value(QStringLiteral("start"));
     duration = programme.value(QStringLiteral("duration"));
     logoPath = channel.value(QLatin1String("pict")).toString();

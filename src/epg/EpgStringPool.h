@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+#include <QVector>
+
+// The programme titles and descriptions of one channel list's load, each
+// text kept once. A week of programmes repeats most of its texts (series,
+// news, the same programme on the channels of one guide), so the schedules
+// hold indexes into this pool rather than strings of their own.
+class EpgStringPool {
+public:
+    // The index of text, added when it is not in the pool yet.
+    int add(const QString &text);
+    // The text at index; empty for an index the pool never gave out.
+    QString at(int index) const;
+    int size() const { return m_texts.size(); }
+
+private:
+    QVector<QString> m_texts;
+    QHash<QString, int> m_indexes;
+};

@@ -1,0 +1,206 @@
+// The channel browser on a seeded playlist of 1,001 channels, where the
+// first and the last channel share one guide id: programme data asked for
+// once per guide id, read into one schedule that both rows show, and the
+// rows on screen asked for before the rest of the playlist.
+
+#include "BrowserTestProcess.h"
+#include "DevServiceProcess.h"
+#include "SeededPlaylist.h"
+#include "TestSupport.h"
+
+#include "app/Clock.h"
+#include "channels/HomeWidget.h"
+#include "channels/ListItemDelegate.h"
+#include "epg/EpgSchedule.h"
+#include "epg/XmlUrl.h"
+
+#include <QJsonObject>
+#include <QListWidget>
+#include <QSet>
+#include <QSignalSpy>
+#include <QtTest>
+
+namespace {
+
+constexpr int channelCount = 1001;
+// Blocks of 51 channels; the last one holds channels 969 to 1000.
+constexpr int perBlock = 51;
+constexpr int lastBlock = 19;
+
+const QString idKey = QStringLiteral("id");
+const QString epgIdKey = QStringLiteral("epg_id");
+
+int number(const QJsonValue &record, const QString &key) {
+    return record.toObject().value(key).toInt();
+}
+
+} // namespace
+
+class TestSharedSchedules : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void init();
+
+    void oneRequestAndOneScheduleForAGuideId();
+    void shownGroupIsAskedForFirst();
+
+private:
+    // A fresh load; with onShown, called as soon as its first group is on
+    // screen, before anything else of the load runs.
+    bool load(const std::function<void()> &onShown = {});
+    int countInLog(const QString &line) const;
+    // The programme the service's own answer puts on now for a guide id.
+    QString programmeOnNow(int epgId) const;
+
+    BrowserTestProcess m_work;
+    QScopedPointer<ScopedSettings> m_settings;
+    QScopedPointer<DevServiceProcess> m_service;
+    QScopedPointer<HomeWidget> m_home;
+    QString m_token;
+    QJsonArray m_channels;
+};
+
+void TestSharedSchedules::initTestCase() {
+    QVERIFY(m_work.isValid());
+    m_settings.reset(new ScopedSettings);
+    m_service.reset(new DevServiceProcess(SeededPlaylist::serviceArguments(channelCount, true)));
+    QVERIFY2(m_service->start(), qPrintable(m_service->errorString()));
+    const int playlist = SeededPlaylist::select(*m_service, channelCount, &m_token);
+    QVERIFY(playlist > 0);
+    m_channels = m_service->call("get_channels", {m_token, playlist}).toArray();
+    QCOMPARE(m_channels.size(), channelCount);
+    // What the test is about: the first and the last channel share a guide.
+    QVERIFY(number(m_channels.at(0), epgIdKey) != 0);
+    QCOMPARE(number(m_channels.at(channelCount - 1), epgIdKey), number(m_channels.at(0), epgIdKey));
+
+    m_home.reset(new HomeWidget);
+    m_home->resize(1280, 800);
+    m_home->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_home.data()));
+}
+
+void TestSharedSchedules::cleanupTestCase() {
+    m_home.reset();
+    m_service.reset();
+    m_settings.reset();
+}
+
+void TestSharedSchedules::init() {
+    Clock::setNow(QDateTime());
+}
+
+bool TestSharedSchedules::load(const std::function<void()> &onShown) {
+    QMetaObject::Connection hook;
+    if (onShown)
+        hook = connect(m_home.data(), &HomeWidget::groupsShown, this, onShown);
+    QSignalSpy shown(m_home.data(), &HomeWidget::groupsShown);
+    m_home->start();
+    const bool ok = shown.wait(60000);
+    disconnect(hook);
+    return ok;
+}
+
+int TestSharedSchedules::countInLog(const QString &line) const {
+    return m_service->output().count(line);
+}
+
+QString TestSharedSchedules::programmeOnNow(int epgId) const {
+    const QJsonValue epg = m_service->call("get_epg", {epgId, 10, m_token});
+    return XmlUrl().currentProgramme(epg).value(QStringLiteral("name"));
+}
+
+void TestSharedSchedules::oneRequestAndOneScheduleForAGuideId() {
+    // Each guide id once; a channel without one is searched for, and then
+    // fetched when the search finds a guide.
+    QSet<int> guides;
+    int unguided = 0;
+    for (const QJsonValue &channel : qAsConst(m_channels)) {
+        const int epgId = number(channel, epgIdKey);
+        if (epgId != 0)
+            guides.insert(epgId);
+        else
+            ++unguided;
+    }
+    const bool searchFinds =
+        !m_service->call("find_epg", {QStringLiteral("0"), m_token}).toArray().isEmpty();
+    const int expected = guides.size() + (searchFinds ? unguided : 0);
+
+    const QString fetched = QStringLiteral("api: get_epg ok");
+    const QString signedOut = QStringLiteral("api: logout ok");
+    const int fetchedBefore = countInLog(fetched);
+    const int signedOutBefore = countInLog(signedOut);
+    QVERIFY(load());
+    // The load signs out once its last programme request has finished.
+    QTRY_VERIFY_WITH_TIMEOUT(countInLog(signedOut) > signedOutBefore, 120000);
+    QCOMPARE(countInLog(fetched) - fetchedBefore, expected);
+
+    // The two channels of one guide hold one schedule, and neither record
+    // keeps the raw programme data.
+    const int first = number(m_channels.at(0), idKey);
+    const int last = number(m_channels.at(channelCount - 1), idKey);
+    QVERIFY(m_home->scheduleOf(first));
+    QCOMPARE(m_home->scheduleOf(first).get(), m_home->scheduleOf(last).get());
+    for (const QJsonValue &record : m_home->channelRecords())
+        QVERIFY(!record.toObject().contains(QStringLiteral("epg")));
+
+    // Both rows show what the service's answer has on now.
+    const QString onNow = programmeOnNow(number(m_channels.at(0), epgIdKey));
+    QVERIFY(onNow != QLatin1String("..."));
+    m_home->showGroup(0);
+    QCOMPARE(m_home->channelList()->item(0)->data(ListItemDelegate::ProgrammeRole).toString(),
+             onNow);
+    m_home->showGroup(lastBlock);
+    QListWidget *list = m_home->channelList();
+    QCOMPARE(list->item(list->count() - 1)->data(Qt::DisplayRole).toString(),
+             m_channels.at(channelCount - 1).toObject().value(QStringLiteral("title")).toString());
+    QCOMPARE(list->item(list->count() - 1)->data(ListItemDelegate::ProgrammeRole).toString(),
+             onNow);
+    // The guide reads the same schedule for either channel.
+    list->setCurrentRow(list->count() - 1);
+    const QJsonArray days = m_home->currentChannelDays();
+    QVERIFY(!days.isEmpty());
+    m_home->showGroup(0);
+    m_home->channelList()->setCurrentRow(0);
+    QCOMPARE(m_home->currentChannelDays(), days);
+}
+
+void TestSharedSchedules::shownGroupIsAskedForFirst() {
+    // The last block is opened the moment the load shows its first one.
+    QVERIFY(load([this] { m_home->showGroup(lastBlock); }));
+    QListWidget *list = m_home->channelList();
+    QCOMPARE(list->count(), channelCount - lastBlock * perBlock);
+
+    const auto rowsOnScreen = [list] {
+        QList<int> rows;
+        for (int row = 0; row < list->count(); ++row) {
+            if (list->visualItemRect(list->item(row)).intersects(list->viewport()->rect()))
+                rows << row;
+        }
+        return rows;
+    };
+    const auto hasSchedule = [this](int position) {
+        return bool(m_home->scheduleOf(number(m_channels.at(position), idKey)));
+    };
+    const QList<int> shown = rowsOnScreen();
+    QVERIFY(shown.size() > 3);
+    const auto allShownIn = [&] {
+        for (int row : shown) {
+            const int position = lastBlock * perBlock + row;
+            if (number(m_channels.at(position), epgIdKey) != 0 && !hasSchedule(position))
+                return false;
+        }
+        return true;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(allShownIn(), 60000);
+
+    // By then the playlist in order has not got far: the blocks before the
+    // last one, from the fifteenth on, are still waiting.
+    for (int position = 14 * perBlock; position < lastBlock * perBlock; ++position)
+        QVERIFY2(!hasSchedule(position), qPrintable(QString::number(position)));
+}
+
+QTEST_MAIN(TestSharedSchedules)
+#include "tst_sharedschedules.moc"
