@@ -415,5 +415,65 @@
         <source>alertengine</source>
         <translation>The video engine could not start.</translation>
     </message>
+    <message>
+        <source>searchchannels</source>
+        <translation>Search channels</translation>
+    </message>
+    <message>
+        <source>shortcuts</source>
+        <translation>Keyboard shortcuts</translation>
+    </message>
+    <message>
+        <source>keysearch</source>
+        <translation>Search the whole playlist</translation>
+    </message>
+    <message>
+        <source>keymove</source>
+        <translation>Move in the channel list</translation>
+    </message>
+    <message>
+        <source>keypage</source>
+        <translation>Move a page up or down in the list</translation>
+    </message>
+    <message>
+        <source>keyplay</source>
+        <translation>Play the selected channel</translation>
+    </message>
+    <message>
+        <source>keynumber</source>
+        <translation>Go to a channel by its number</translation>
+    </message>
+    <message>
+        <source>keypause</source>
+        <translation>Pause or resume</translation>
+    </message>
+    <message>
+        <source>keymute</source>
+        <translation>Sound off or on</translation>
+    </message>
+    <message>
+        <source>keyvolumeup</source>
+        <translation>Volume up</translation>
+    </message>
+    <message>
+        <source>keyvolumedown</source>
+        <translation>Volume down</translation>
+    </message>
+    <message>
+        <source>keyfullscreen</source>
+        <translation>Full screen on or off</translation>
+    </message>
+    <message>
+        <source>keyleave</source>
+        <translation>Leave full screen, clear the search</translation>
+    </message>
+    <message>
+        <source>keynext</source>
+        <translation>Next channel</translation>
+    </message>
+    <message>
+        <source>keyprevious</source>
+        <translation>Previous channel</translation>
+    </message>
 </context>
 </TS>

@@ -415,5 +415,65 @@
         <source>alertengine</source>
         <translation>Не удалось запустить видеодвижок.</translation>
     </message>
+    <message>
+        <source>searchchannels</source>
+        <translation>Поиск каналов</translation>
+    </message>
+    <message>
+        <source>shortcuts</source>
+        <translation>Горячие клавиши</translation>
+    </message>
+    <message>
+        <source>keysearch</source>
+        <translation>Поиск по всему плейлисту</translation>
+    </message>
+    <message>
+        <source>keymove</source>
+        <translation>Перемещение по списку каналов</translation>
+    </message>
+    <message>
+        <source>keypage</source>
+        <translation>Перемещение по списку на страницу</translation>
+    </message>
+    <message>
+        <source>keyplay</source>
+        <translation>Смотреть выбранный канал</translation>
+    </message>
+    <message>
+        <source>keynumber</source>
+        <translation>Переключиться на канал по номеру</translation>
+    </message>
+    <message>
+        <source>keypause</source>
+        <translation>Пауза и продолжение</translation>
+    </message>
+    <message>
+        <source>keymute</source>
+        <translation>Выключить или включить звук</translation>
+    </message>
+    <message>
+        <source>keyvolumeup</source>
+        <translation>Громче</translation>
+    </message>
+    <message>
+        <source>keyvolumedown</source>
+        <translation>Тише</translation>
+    </message>
+    <message>
+        <source>keyfullscreen</source>
+        <translation>Полноэкранный режим</translation>
+    </message>
+    <message>
+        <source>keyleave</source>
+        <translation>Выйти из полноэкранного режима, очистить поиск</translation>
+    </message>
+    <message>
+        <source>keynext</source>
+        <translation>Следующий канал</translation>
+    </message>
+    <message>
+        <source>keyprevious</source>
+        <translation>Предыдущий канал</translation>
+    </message>
 </context>
 </TS>

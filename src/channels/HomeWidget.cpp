@@ -6,7 +6,9 @@
 #include "app/Messages.h"
 #include "app/PageFlow.h"
 #include "app/SettingsKeys.h"
+#include "channels/ChannelKeys.h"
 #include "channels/ChannelMarks.h"
+#include "channels/ChannelSearchBar.h"
 #include "channels/GroupItemDelegate.h"
 #include "channels/ListItemDelegate.h"
 #include "channels/LoadImageUrl.h"
@@ -178,7 +180,9 @@ void HomeWidget::buildPage() {
     m_playListBar = new PlayListToolBar;
     m_playListBar->setFixedHeight(barHeight);
     ui->listWidget_2->setFixedHeight(barHeight);
+    m_searchBar = new ChannelSearchBar(this);
     leftLayout->addWidget(ui->listWidget_2);
+    leftLayout->addWidget(m_searchBar);
     leftLayout->addWidget(ui->listWidget);
     leftLayout->addWidget(m_playListBar);
     m_leftPanel->setMinimumWidth(leftPanelWidth);
@@ -196,6 +200,7 @@ void HomeWidget::buildPage() {
     m_rightLayout->addWidget(m_topBar);
     m_rightLayout->addWidget(m_player);
     m_rightLayout->addWidget(m_bottomBar);
+    m_keys = new ChannelKeys(this);
 
     m_splitter = new QSplitter(Qt::Horizontal);
     m_splitter->addWidget(m_leftPanel);
@@ -767,6 +772,8 @@ void HomeWidget::fillRow(QListWidgetItem *item, int position, const QDateTime &n
     // setData() repaints only a role that changed, so an unchanged row
     // costs no paint at the minute refresh.
     item->setData(Qt::DisplayRole, record.value(titleKey).toString());
+    // The number typed to zap to it: its place in the whole playlist.
+    item->setData(ListItemDelegate::NumberRole, position + 1);
     item->setData(ListItemDelegate::ProgrammeRole, programme.value(QStringLiteral("name")));
     item->setData(ListItemDelegate::LogoRole, record.value(pictKey).toString());
     item->setData(ListItemDelegate::ElapsedRole, programme.value(QStringLiteral("start")));
@@ -814,6 +821,19 @@ void HomeWidget::showGroup(int row) {
     m_groupRows = m_shownPositions;
     m_nextGroupRow = 0;
     prioritiseVisibleRows();
+}
+
+void HomeWidget::showPositions(const QVector<int> &positions) {
+    ui->listWidget->clear();
+    shownChannels = QJsonArray();
+    m_shownPositions.clear();
+    m_shownRows.clear();
+    const QDateTime now = Clock::now();
+    for (int position : positions) {
+        if (position >= 0 && position < channels.size())
+            appendChannelRow(position, now);
+    }
+    ui->listWidget_2->setCurrentRow(-1);
 }
 
 void HomeWidget::groupListClick(QListWidgetItem *) {
@@ -959,8 +979,8 @@ void HomeWidget::playPrevious() {
 void HomeWidget::timerEvent(QTimerEvent *event) {
     if (event->timerId() != refreshTimerId || refreshTimerId == 0)
         return;
-    const int groupRow = ui->listWidget_2->currentRow();
-    if (groupRow < 0)
+    // Search results have no group but are refreshed all the same.
+    if (ui->listWidget_2->currentRow() < 0 && m_shownPositions.isEmpty())
         return;
     refreshRows();
 }

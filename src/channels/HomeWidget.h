@@ -20,6 +20,8 @@
 namespace Ui {
 class HomeWidget;
 }
+class ChannelKeys;
+class ChannelSearchBar;
 class EpgSchedule;
 class EpgStringPool;
 class EpgWidget;
@@ -74,6 +76,10 @@ public:
     PlayListToolBar *playListToolBar() const { return m_playListBar; }
     // The programme guide panel over the player's area (hidden until asked).
     EpgWidget *epgPanel() const { return m_epgPanel; }
+    // The search field over the channel list and the page's keyboard
+    // (null until the page is built).
+    ChannelSearchBar *searchBar() const { return m_searchBar; }
+    ChannelKeys *keys() const { return m_keys; }
 
     QListWidget *channelList() const;
     QListWidget *groupList() const;
@@ -109,6 +115,11 @@ public:
 
     // Shows the group at row of the strip.
     void showGroup(int row);
+    // Shows the records at these positions of channelRecords() instead of
+    // a group (search results); no group of the strip is current then.
+    void showPositions(const QVector<int> &positions);
+    // Where in channelRecords() the record of each row shown is.
+    const QVector<int> &shownPositions() const { return m_shownPositions; }
 
     // Read-only views for the toolbar and for tests.
     const QJsonArray &channelRecords() const { return channels; }
@@ -281,6 +292,8 @@ private:
     PlayerButtomToolBar *m_bottomBar = nullptr;
     PlayListToolBar *m_playListBar = nullptr;
     EpgWidget *m_epgPanel = nullptr;
+    ChannelSearchBar *m_searchBar = nullptr;
+    ChannelKeys *m_keys = nullptr;
     QWidget *m_leftPanel = nullptr;
     QWidget *m_rightPanel = nullptr;
     QVBoxLayout *m_rightLayout = nullptr;

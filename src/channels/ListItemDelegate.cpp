@@ -3,6 +3,7 @@
 #include "channels/LogoImage.h"
 #include "widgets/ProgressBarPainter.h"
 
+#include <QFontMetrics>
 #include <QPainter>
 #include <QTime>
 
@@ -181,9 +182,22 @@ void ListItemDelegate::paintChannelRow(QPainter *painter, const QStyleOptionView
     const QColor titleColour = selected ? QColor(Qt::white) : QColor(Qt::black);
     const QColor detailColour = selected ? QColor(Qt::white) : programmeText;
 
+    // The channel number at the top right; a long title stops short of it.
+    int titleRight = right;
+    const int number = index.data(NumberRole).toInt();
+    if (number > 0) {
+        const QString numberText = QString::number(number);
+        const QFont numberFont = arial(10, QFont::Bold);
+        painter->setPen(solidPen(detailColour, 1));
+        painter->setFont(numberFont);
+        const QRect numberRect(QPoint(right - 80, top + 6), QPoint(right - 5, top + 26));
+        painter->drawText(numberRect, Qt::AlignRight | Qt::AlignTop, numberText);
+        titleRight = right - 13 - QFontMetrics(numberFont).horizontalAdvance(numberText);
+    }
+
     painter->setPen(solidPen(titleColour, 1));
     painter->setFont(arial(16, QFont::Bold));
-    painter->drawText(QRect(QPoint(left + 75, top + 3), QPoint(right, bottom)),
+    painter->drawText(QRect(QPoint(left + 75, top + 3), QPoint(titleRight, bottom)),
                       Qt::AlignLeft | Qt::AlignTop, index.data(Qt::DisplayRole).toString());
 
     painter->setPen(solidPen(detailColour, 1));

@@ -12,8 +12,8 @@
 //   CheckableRole is 1, a check mark while CheckedRole is 1.
 // 2 (LanguageMode): the standard row, with a check mark at the right while
 //   LanguageCheckedRole is "1".
-// 3 (ChannelMode): channel rows (70 pixels high): logo box, title, current
-//   programme, elapsed and total time and a progress bar.
+// 3 (ChannelMode): channel rows (70 pixels high): logo box, title, channel
+//   number, current programme, elapsed and total time and a progress bar.
 //
 // Everything painted comes from the item's roles; any other mode paints
 // nothing.
@@ -35,6 +35,7 @@ public:
     static constexpr int ElapsedRole = Qt::UserRole + 3;  // minutes, decimal text
     static constexpr int DurationRole = Qt::UserRole + 4; // "HH:mm:ss"
     static constexpr int PlayingRole = Qt::UserRole + 5;  // "1" for the playing channel
+    static constexpr int NumberRole = Qt::UserRole + 6;   // channel number, 0 for none
 
     explicit ListItemDelegate(QObject *parent = nullptr);
     ~ListItemDelegate() override;

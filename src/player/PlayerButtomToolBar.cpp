@@ -117,6 +117,15 @@ void PlayerButtomToolBar::applyVolume(int volume) {
     storeInfo(SettingsKeys::volume, volume);
 }
 
+void PlayerButtomToolBar::stepVolume(int step) {
+    // The slider stores the value through applyVolume, as a drag does.
+    ui->volume_slide->setValue(ui->volume_slide->value() + step);
+}
+
+int PlayerButtomToolBar::volume() const {
+    return ui->volume_slide->value();
+}
+
 void PlayerButtomToolBar::on_volume_button_clicked() {
     if (PlayerWidget *target = player())
         target->toggleMute();

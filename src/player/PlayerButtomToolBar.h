@@ -23,6 +23,14 @@ public:
 
     bool isMuted() const { return muted != 0; }
 
+    // What the play, mute and volume controls do, for the keyboard: the
+    // icons and the stored volume and mute follow as they do for a click.
+    void togglePlayback() { on_play_button_clicked(); }
+    void toggleMute() { on_volume_button_clicked(); }
+    // Moves the slider by step, within its range.
+    void stepVolume(int step);
+    int volume() const;
+
 private slots:
     void on_fullscreen_button_clicked();
     void on_filscren_button_clicked();

@@ -10,6 +10,7 @@
 #include "settings/NetworkWidget.h"
 #include "settings/ParentWidget.h"
 #include "settings/SettingsWidget.h"
+#include "settings/ShortcutsWidget.h"
 #include "widgets/AlertFrame.h"
 
 #include <QFrame>
@@ -47,6 +48,7 @@ DialogMainSettings::DialogMainSettings(QWidget *parent, bool parentalRequest, bo
     m_reset = new ForgotParentPaswordWidget(this);
     m_profile = new ProfileWidget(this);
     m_network = new NetworkWidget(this);
+    m_shortcuts = new ShortcutsWidget(this);
 
     m_stack = new SlidingStackedWidget(this);
     m_stack->setGeometry(0, 0, width(), height());
@@ -58,6 +60,7 @@ DialogMainSettings::DialogMainSettings(QWidget *parent, bool parentalRequest, bo
     m_stack->addWidget(m_reset);
     m_stack->addWidget(m_network);
     m_stack->addWidget(m_profile);
+    m_stack->addWidget(m_shortcuts);
 
     if (parentalRequest) {
         m_parent->setMode(ParentWidget::UnlockMode, parentalFlag);
@@ -153,6 +156,12 @@ void DialogMainSettings::showProfilePage() {
     m_stack->setVerticalMode(false);
     m_stack->setAnimation(QEasingCurve::OutExpo);
     m_stack->slideInIdx(ProfilePage);
+}
+
+void DialogMainSettings::showShortcutsPage() {
+    m_stack->setVerticalMode(false);
+    m_stack->setAnimation(QEasingCurve::OutExpo);
+    m_stack->slideInIdx(ShortcutsPage);
 }
 
 void DialogMainSettings::reloadPlaylistPage() {

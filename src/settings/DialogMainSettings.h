@@ -11,10 +11,11 @@ class ParentWidget;
 class ForgotParentPaswordWidget;
 class ProfileWidget;
 class NetworkWidget;
+class ShortcutsWidget;
 
 // The modal settings dialog with its own sliding stack: the menu, a second
 // playlist and add-playlist page, language, parental password, network
-// caching and profile.
+// caching, profile and the list of keyboard shortcuts.
 //
 // Every opening makes a new dialog, which goes away by itself once it has
 // been closed; the process-wide pointer to the live dialog then reads null.
@@ -32,6 +33,7 @@ public:
         ResetPage = 5,
         NetworkPage = 6,
         ProfilePage = 7,
+        ShortcutsPage = 8,
     };
 
     // parentalRequest opens the dialog at the parental password page to
@@ -54,6 +56,7 @@ public:
     ForgotParentPaswordWidget *resetPage() const { return m_reset; }
     NetworkWidget *networkPage() const { return m_network; }
     ProfileWidget *profilePage() const { return m_profile; }
+    ShortcutsWidget *shortcutsPage() const { return m_shortcuts; }
 
     // Navigation used by the pages.
     void showMenu();
@@ -64,6 +67,7 @@ public:
     void showResetPage();
     void showNetworkPage();
     void showProfilePage();
+    void showShortcutsPage();
     void reloadPlaylistPage();
 
     // Puts the shared alert overlay into this dialog, so that the busy layer
@@ -92,4 +96,5 @@ private:
     ForgotParentPaswordWidget *m_reset = nullptr;
     ProfileWidget *m_profile = nullptr;
     NetworkWidget *m_network = nullptr;
+    ShortcutsWidget *m_shortcuts = nullptr;
 };

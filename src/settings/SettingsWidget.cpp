@@ -43,7 +43,7 @@ SettingsWidget::SettingsWidget(QWidget *parent)
     ui->listWidget->setItemDelegate(delegate);
 
     for (const char *key :
-         {"playlist", "language", "privatepassword", "network", "profile", "ontop"}) {
+         {"playlist", "language", "privatepassword", "network", "profile", "ontop", "shortcuts"}) {
         auto *item = new QListWidgetItem(ui->listWidget);
         const QString text = msg(key);
         item->setData(Qt::DisplayRole, text);
@@ -86,6 +86,9 @@ void SettingsWidget::on_listWidget_itemClicked(QListWidgetItem *) {
         break;
     case ProfileRow:
         dialog->showProfilePage();
+        break;
+    case ShortcutsRow:
+        dialog->showShortcutsPage();
         break;
     default:
         break;

@@ -13,6 +13,7 @@
 #include "app/MainWindow.h"
 #include "app/SlidingStackedWidget.h"
 #include "channels/ChannelMarks.h"
+#include "channels/ChannelSearchBar.h"
 #include "channels/HomeWidget.h"
 #include "channels/LoadImageUrl.h"
 #include "channels/PlayListToolBar.h"
@@ -24,6 +25,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QJsonObject>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
@@ -137,6 +139,15 @@ int main(int argc, char *argv[]) {
     home->toggleFullScreen();
     QTest::qWait(1000);
     ok &= save(folder, QStringLiteral("browser_back") + suffix);
+
+    // The search over the whole playlist, one result selected.
+    home->searchBar()->focusField();
+    QTest::keyClicks(home->searchBar()->field(), QStringLiteral("classic"));
+    click(list, 1);
+    home->searchBar()->focusField();
+    QTest::qWait(500);
+    ok &= save(folder, QStringLiteral("browser_search") + suffix);
+    home->searchBar()->clearSearch();
 
     home->stop();
     service.call("set_devopt", {ChannelMarks::favoritesKey(playlistId), "[]", token});

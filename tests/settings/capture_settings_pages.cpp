@@ -163,6 +163,9 @@ int main(int argc, char *argv[]) {
     dialog->showProfilePage();
     ok &= save(dialog.data(), folder, QStringLiteral("profile") + suffix);
 
+    dialog->showShortcutsPage();
+    ok &= save(dialog.data(), folder, QStringLiteral("shortcuts") + suffix);
+
     dialog.reset();
     window.reset();
     VlcInstance::setExtraArguments({});

@@ -108,7 +108,7 @@ private slots:
         QCOMPARE(stack->geometry(), QRect(0, 0, 420, 580));
         QCOMPARE(stack->speed(), 750);
         QCOMPARE(stack->animation(), QEasingCurve::OutExpo);
-        QCOMPARE(stack->count(), 8);
+        QCOMPARE(stack->count(), 9);
         QVERIFY(qobject_cast<SettingsWidget *>(stack->widget(0)));
         QVERIFY(qobject_cast<Playlistwidget *>(stack->widget(1)));
         QVERIFY(qobject_cast<DirectLinkWidget *>(stack->widget(2)));
@@ -157,7 +157,7 @@ private slots:
         QCOMPARE(child<QLabel>(menu, "label_title")->text(), title);
         auto *list = child<QListWidget>(menu, "listWidget");
         QCOMPARE(qobject_cast<ListItemDelegate *>(list->itemDelegate())->mode, 1);
-        QCOMPARE(list->count(), 6);
+        QCOMPARE(list->count(), 7);
         const char *keys[] = {"playlist", "language", "privatepassword",
                               "network",  "profile",  "ontop"};
         for (int row = 0; row < 6; ++row) {
