@@ -9,13 +9,22 @@ class SettingsWidget;
 class QListWidgetItem;
 
 // The settings menu, first page of the settings dialog: playlist, language,
-// parental control, network, profile, and the always-on-top switch.
+// parental control, network, profile, and the always-on-top and resume
+// switches.
 class SettingsWidget : public QWidget {
     Q_OBJECT
 
 public:
     // Rows of the menu, in order.
-    enum Row { PlaylistRow, LanguageRow, PrivatePasswordRow, NetworkRow, ProfileRow, OnTopRow };
+    enum Row {
+        PlaylistRow,
+        LanguageRow,
+        PrivatePasswordRow,
+        NetworkRow,
+        ProfileRow,
+        OnTopRow,
+        ResumeRow
+    };
 
     explicit SettingsWidget(QWidget *parent = nullptr);
     ~SettingsWidget() override;
