@@ -16,6 +16,7 @@ const QString off = QStringLiteral("off");
 const QString buttonStyle = QStringLiteral(
     "QPushButton{text-align: left;background-color:transparent;color: rgb(75, 75, "
     "75);}QPushButton:pressed{color: rgb(255, 255, 255);}QPushButton:hover{color: rgb(255, 255, "
+    "255);}QPushButton:open{background-color:transparent;color: rgb(255, 255, "
     "255);}QPushButton::menu-indicator{image: none;}");
 
 QString stored(const char *key) {
