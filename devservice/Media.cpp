@@ -189,6 +189,90 @@ Job clipJob(const std::string &dir, const DemoClip &clip) {
     return job;
 }
 
+// The subtitles of a clip with tracks: two cues over its ten seconds.
+const char *const subtitleText = "1\n00:00:00,500 --> 00:00:04,500\nVantero subtitles, part one\n\n"
+                                 "2\n00:00:05,000 --> 00:00:09,500\nVantero subtitles, part two\n";
+
+// A clip with two audio tracks of different tones, "eng" and "rus", and an
+// English subtitle track, in Matroska (MPEG-TS carries no text subtitles).
+Job tracksJob(const std::string &dir, const DemoClip &clip) {
+    const std::string temp = dir + "/clips/" + clip.name + ".part.mkv";
+    const std::string subtitles = dir + "/clips/" + clip.name + ".srt";
+    std::ofstream(subtitles, std::ios::binary) << subtitleText;
+    const std::string caption = std::string("drawtext=fontfile=") + fontFile + ":text='" +
+                                clip.label +
+                                "':fontsize=44:fontcolor=white:box=1:boxcolor=black@0.6:"
+                                "boxborderw=14:x=(w-text_w)/2:y=h/2-70";
+    const auto tone = [](int hz) {
+        return "sine=frequency=" + std::to_string(hz) + ":sample_rate=48000:beep_factor=4";
+    };
+    Job job;
+    job.what = "the clip " + clip.name;
+    job.args = {"ffmpeg",
+                "-hide_banner",
+                "-loglevel",
+                "error",
+                "-nostdin",
+                "-y",
+                "-f",
+                "lavfi",
+                "-i",
+                clip.pattern + "=size=640x360:rate=25",
+                "-f",
+                "lavfi",
+                "-i",
+                tone(clip.toneHz),
+                "-f",
+                "lavfi",
+                "-i",
+                tone(clip.toneHz * 3 / 4),
+                "-i",
+                subtitles,
+                "-t",
+                "10",
+                "-map",
+                "0:v",
+                "-map",
+                "1:a",
+                "-map",
+                "2:a",
+                "-map",
+                "3:s",
+                "-vf",
+                caption,
+                "-c:v",
+                "libx264",
+                "-preset",
+                "veryfast",
+                "-pix_fmt",
+                "yuv420p",
+                "-g",
+                "50",
+                "-b:v",
+                "500k",
+                "-c:a",
+                "aac",
+                "-b:a",
+                "64k",
+                "-ac",
+                "2",
+                "-c:s",
+                "srt",
+                "-metadata:s:a:0",
+                "language=eng",
+                "-metadata:s:a:1",
+                "language=rus",
+                "-metadata:s:s:0",
+                "language=eng",
+                "-threads",
+                "1",
+                "-f",
+                "matroska",
+                temp};
+    job.renames = {{temp, dir + "/clips/" + clip.name + ".mkv"}};
+    return job;
+}
+
 Job hlsJob(const std::string &dir, const DemoClip &clip) {
     const std::string temp = dir + "/hls/" + clip.name + ".part";
     Job job;
@@ -349,8 +433,12 @@ bool MediaLibrary::prepare(const std::string &mediaDir, const std::vector<DemoCl
     const std::string logPath = mediaDir + "/ffmpeg.log";
     std::vector<Job> first;
     for (const DemoClip &clip : clips) {
-        if (!fs::exists(mediaDir + "/clips/" + clip.name + ".ts"))
+        if (clip.tracks) {
+            if (!fs::exists(mediaDir + "/clips/" + clip.name + ".mkv"))
+                first.push_back(tracksJob(mediaDir, clip));
+        } else if (!fs::exists(mediaDir + "/clips/" + clip.name + ".ts")) {
             first.push_back(clipJob(mediaDir, clip));
+        }
     }
     for (const DemoLogo &logo : logos) {
         if (!fs::exists(mediaDir + "/logos/" + logo.slug + ".png"))
@@ -376,6 +464,12 @@ bool MediaLibrary::prepare(const std::string &mediaDir, const std::vector<DemoCl
     ::close(lock);
 
     for (const DemoClip &clip : clips) {
+        if (clip.tracks) {
+            auto mkv = std::make_shared<std::string>();
+            if (readFile(mediaDir + "/clips/" + clip.name + ".mkv", *mkv) && !mkv->empty())
+                m_tracksClips[clip.name] = mkv;
+            continue;
+        }
         auto ts = std::make_shared<TsClip>();
         if (readFile(mediaDir + "/clips/" + clip.name + ".ts", ts->data) &&
             ts->data.size() >= packetSize) {
@@ -402,6 +496,11 @@ std::shared_ptr<const TsClip> MediaLibrary::clip(const std::string &name) const 
 std::shared_ptr<const HlsClip> MediaLibrary::hls(const std::string &name) const {
     const auto found = m_hls.find(name);
     return found == m_hls.end() ? nullptr : found->second;
+}
+
+std::shared_ptr<const std::string> MediaLibrary::tracksClip(const std::string &name) const {
+    const auto found = m_tracksClips.find(name);
+    return found == m_tracksClips.end() ? nullptr : found->second;
 }
 
 std::shared_ptr<const std::string> MediaLibrary::logo(const std::string &slug) const {

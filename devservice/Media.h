@@ -38,6 +38,8 @@ public:
 
     std::shared_ptr<const TsClip> clip(const std::string &name) const;
     std::shared_ptr<const HlsClip> hls(const std::string &name) const;
+    // The Matroska file of a clip with tracks.
+    std::shared_ptr<const std::string> tracksClip(const std::string &name) const;
     std::shared_ptr<const std::string> logo(const std::string &slug) const;
 
     // Reads the packet timing of an MPEG-TS byte string (exposed for tests).
@@ -46,6 +48,7 @@ public:
 private:
     std::map<std::string, std::shared_ptr<const TsClip>> m_clips;
     std::map<std::string, std::shared_ptr<const HlsClip>> m_hls;
+    std::map<std::string, std::shared_ptr<const std::string>> m_tracksClips;
     std::map<std::string, std::shared_ptr<const std::string>> m_logos;
 };
 

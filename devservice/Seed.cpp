@@ -62,7 +62,7 @@ const std::vector<DemoPlaylist> &demoPlaylists() {
           {"Movies",
            "movies",
            "0x8b1a1a",
-           {{"Cinema One", "movies", K::File, true, false},
+           {{"Cinema One", "cinema", K::Tracks, true, false},
             {"Classic Movies", "movies", K::File, true, false},
             {"Action Hits", "movies", K::File, true, false},
             {"Comedy House", "movies", K::File, true, false},
@@ -142,6 +142,8 @@ std::string streamPath(const DemoChannel &channel) {
         return std::string(mediaPrefix) + "/live/" + channel.clip + ".ts";
     case StreamKind::Hls:
         return std::string(mediaPrefix) + "/hls/" + channel.clip + "/index.m3u8";
+    case StreamKind::Tracks:
+        return std::string(mediaPrefix) + "/media/" + channel.clip + ".mkv";
     case StreamKind::File:
         break;
     }
@@ -205,6 +207,7 @@ const std::vector<DemoClip> &demoClips() {
         {"kids", "Vantero Kids", 659, "rgbtestsrc"},
         {"music", "Vantero Music", 698, "smptebars"},
         {"docs", "Vantero Docs", 784, "yuvtestsrc"},
+        {"cinema", "Vantero Cinema", 554, "testsrc", true},
     };
     return clips;
 }
@@ -358,7 +361,12 @@ std::int64_t seedBenchmarkPlaylist(Database &database, int count) {
     for (int g = 0; g < groupCount; ++g)
         groupIds.push_back(insertGroup(*db, playlistId, g, "Block " + std::to_string(g + 1)));
 
-    const auto &clips = demoClips();
+    // The benchmark streams are the plain MPEG-TS clips.
+    std::vector<DemoClip> clips;
+    for (const DemoClip &clip : demoClips()) {
+        if (!clip.tracks)
+            clips.push_back(clip);
+    }
     const auto &logos = demoLogos();
     const int perGroup = (count + groupCount - 1) / groupCount;
     for (int i = 0; i < count; ++i) {

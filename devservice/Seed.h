@@ -10,13 +10,17 @@ namespace devservice {
 class Database;
 
 // How a demo channel is streamed.
-enum class StreamKind { File, Live, Hls };
+// Tracks: the Matroska clip of a DemoClip with tracks, media/<name>.mkv.
+enum class StreamKind { File, Live, Hls, Tracks };
 
 struct DemoClip {
     std::string name;  // file base name: media/<name>.ts
     std::string label; // text painted into the picture
     int toneHz;        // the sound: a sine tone
     std::string pattern;
+    // Two audio tracks ("eng", "rus") and an English subtitle track, in a
+    // Matroska file media/<name>.mkv instead of the MPEG-TS clip.
+    bool tracks = false;
 };
 
 struct DemoLogo {

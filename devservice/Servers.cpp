@@ -457,6 +457,21 @@ void Servers::setUpMedia() {
                        });
                });
 
+    // A clip with two audio tracks and subtitles, with byte ranges.
+    server.Get(R"(/media/([a-z0-9-]{1,32})\.mkv)",
+               [this](const httplib::Request &req, httplib::Response &res) {
+                   const auto file = m_media.tracksClip(req.matches[1]);
+                   if (!file) {
+                       res.status = 404;
+                       return;
+                   }
+                   res.set_content_provider(
+                       file->size(), "video/x-matroska",
+                       [file](std::size_t offset, std::size_t length, httplib::DataSink &sink) {
+                           return sink.write(file->data() + offset, length);
+                       });
+               });
+
     // A live channel: the clip looped without end, each packet sent when its
     // clock reference falls due, a tenth of a second ahead.
     server.Get(R"(/live/([a-z0-9-]{1,32})\.ts)", [this](const httplib::Request &req,

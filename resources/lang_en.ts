@@ -475,5 +475,29 @@
         <source>keyprevious</source>
         <translation>Previous channel</translation>
     </message>
+    <message>
+        <source>recent</source>
+        <translation>Recently watched</translation>
+    </message>
+    <message>
+        <source>resume</source>
+        <translation>Resume last channel</translation>
+    </message>
+    <message>
+        <source>tracks</source>
+        <translation>Tracks</translation>
+    </message>
+    <message>
+        <source>audiotrack</source>
+        <translation>Audio</translation>
+    </message>
+    <message>
+        <source>subtitles</source>
+        <translation>Subtitles</translation>
+    </message>
+    <message>
+        <source>subtitlesoff</source>
+        <translation>Off</translation>
+    </message>
 </context>
 </TS>

@@ -475,5 +475,29 @@
         <source>keyprevious</source>
         <translation>Предыдущий канал</translation>
     </message>
+    <message>
+        <source>recent</source>
+        <translation>Недавно просмотренные</translation>
+    </message>
+    <message>
+        <source>resume</source>
+        <translation>Продолжать последний канал</translation>
+    </message>
+    <message>
+        <source>tracks</source>
+        <translation>Дорожки</translation>
+    </message>
+    <message>
+        <source>audiotrack</source>
+        <translation>Звук</translation>
+    </message>
+    <message>
+        <source>subtitles</source>
+        <translation>Субтитры</translation>
+    </message>
+    <message>
+        <source>subtitlesoff</source>
+        <translation>Выключены</translation>
+    </message>
 </context>
 </TS>

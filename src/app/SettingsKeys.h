@@ -20,6 +20,15 @@ inline constexpr char onTop[] = "ontop";
 inline constexpr char cacheSize[] = "cache_size";
 inline constexpr char volume[] = "volume";
 inline constexpr char mute[] = "mute";
+// Start the last channel again when its playlist opens (true when absent).
+inline constexpr char resumeLast[] = "resume_last";
+// The languages last chosen for sound and subtitles ("off": no subtitles).
+inline constexpr char audioLanguage[] = "audio_language";
+inline constexpr char subtitleLanguage[] = "subtitle_language";
+
+// Group "history": playlist -> the channels last played in it, newest
+// first, as a JSON array of ids.
+inline constexpr char groupHistory[] = "history";
 
 // Group "offline_playlist": playlist title -> path of its file.
 inline constexpr char groupOfflinePlaylist[] = "offline_playlist";

@@ -14,6 +14,7 @@
 #include "channels/LoadImageUrl.h"
 #include "channels/OfflinePlaylistReader.h"
 #include "channels/PlayListToolBar.h"
+#include "channels/WatchHistory.h"
 #include "epg/EpgSchedule.h"
 #include "epg/EpgStringPool.h"
 #include "epg/EpgWidget.h"
@@ -723,6 +724,7 @@ void HomeWidget::LoadGroupDone(const QJsonValue &result) {
         groups.append(group);
         ui->listWidget_2->addItem(groupRow(group.value(titleKey).toString()));
     }
+    addRecentGroup();
 
     showGroup(0);
     m_groupsArrived = true;
@@ -734,6 +736,7 @@ void HomeWidget::finishLoadWhenReady() {
         return;
     m_loadFinished = true;
     SharedOverlay::hideBusy();
+    resumeLastChannel();
     emit groupsShown();
 }
 
@@ -805,7 +808,14 @@ void HomeWidget::showGroup(int row) {
 
     const int groupId = groups.at(row).toObject().value(idKey).toInt();
     const QDateTime now = Clock::now();
-    if (groupId != 0) {
+    if (groupId == WatchHistory::groupId) {
+        // Channels no longer in the playlist are left out.
+        const QVector<int> recent = WatchHistory::channels(WatchHistory::currentPlaylistKey());
+        for (int id : recent) {
+            if (positionOf(id) >= 0)
+                appendChannelRow(positionOf(id), now);
+        }
+    } else if (groupId != 0) {
         const QVector<int> members = m_groupMembers.value(groupId);
         for (int position : members)
             appendChannelRow(position, now);
@@ -948,9 +958,50 @@ void HomeWidget::playCurrentChannel() {
 
     playingChannelId = record.value(idKey).toInt();
     playingGroupRow = strip->currentRow();
+    WatchHistory::add(WatchHistory::currentPlaylistKey(), playingChannelId);
+    addRecentGroup();
     // The rows take the new mark in place; the played row stays selected
     // and in view.
     refreshRows();
+}
+
+void HomeWidget::addRecentGroup() {
+    for (const QJsonValue &group : qAsConst(groups)) {
+        if (group.toObject().value(idKey).toInt() == WatchHistory::groupId)
+            return;
+    }
+    const QVector<int> recent = WatchHistory::channels(WatchHistory::currentPlaylistKey());
+    if (std::none_of(recent.begin(), recent.end(), [this](int id) { return positionOf(id) >= 0; }))
+        return;
+    // Last in the strip, so that the rows before it keep their numbers.
+    const QString title = msg("recent");
+    groups.append(QJsonObject{{idKey, WatchHistory::groupId}, {nameKey, title}, {titleKey, title}});
+    ui->listWidget_2->addItem(groupRow(title));
+}
+
+void HomeWidget::resumeLastChannel() {
+    const QVector<int> recent = WatchHistory::channels(WatchHistory::currentPlaylistKey());
+    // Until the private list is read any channel may be private.
+    if (recent.isEmpty() || !m_privateKnown || !WatchHistory::resumeEnabled())
+        return;
+    const int position = positionOf(recent.first());
+    if (position < 0)
+        return;
+    const QJsonObject record = channels.at(position).toObject();
+    // A private or adult channel waits until it is asked for with the
+    // password: it never starts by itself.
+    if (ChannelMarks::isAdult(record.value(adultKey)) ||
+        ChannelMarks::contains(privateIds, recent.first()))
+        return;
+    const int groupId = record.value(groupIdKey).toInt();
+    for (int row = 0; row < groups.size(); ++row) {
+        if (groups.at(row).toObject().value(idKey).toInt() != groupId)
+            continue;
+        showGroup(row);
+        ui->listWidget->setCurrentRow(m_shownRows.value(position).value(0, -1));
+        playCurrentChannel();
+        return;
+    }
 }
 
 void HomeWidget::playAt(int row) {

@@ -215,6 +215,12 @@ private:
     bool hasFavoritesGroup() const;
     void insertFavoritesGroup();
     void playAt(int row);
+    // "Recently watched", last in the strip, once one of its channels is in
+    // the playlist.
+    void addRecentGroup();
+    // Plays the channel last played in this playlist when that may start
+    // by itself.
+    void resumeLastChannel();
     int playingRow() const;
     // Index in channels of the first record with this id, -1 when none.
     int positionOf(int id) const;

@@ -4,6 +4,7 @@
 #include "app/AppState.h"
 #include "app/Messages.h"
 #include "channels/HomeWidget.h"
+#include "player/TrackMenu.h"
 #include "settings/DialogMainSettings.h"
 #include "ui_PlayerToolBar.h"
 
@@ -28,6 +29,12 @@ PlayerToolBar::PlayerToolBar(QWidget *parent)
     , ui(new Ui::PlayerToolBar) {
     ui->setupUi(this);
     ui->label_title->setFont(QFont(applicationFontFamily(), titlePointSize, QFont::Normal));
+    // Beside the guide button; the channel browser makes its player first.
+    m_tracks = new TrackMenu(this);
+    m_tracks->setGeometry(ui->epg_button->geometry().right() + 10, ui->epg_button->y(), 140,
+                          ui->epg_button->height());
+    if (HomeWidget *home = homePage())
+        m_tracks->setPlayer(home->player());
     retranslate();
 }
 
@@ -35,6 +42,7 @@ PlayerToolBar::~PlayerToolBar() = default;
 
 void PlayerToolBar::retranslate() {
     ui->settings_button->setText(msg("settings"));
+    m_tracks->retranslate();
 }
 
 void PlayerToolBar::on_settings_button_clicked() {

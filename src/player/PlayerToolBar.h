@@ -6,6 +6,7 @@
 namespace Ui {
 class PlayerToolBar;
 }
+class TrackMenu;
 
 // The bar above the player: the product name, the programme guide button
 // and the settings button.
@@ -20,6 +21,8 @@ public:
     // button's action; the channel browser also closes the guide with it).
     void toggleGuide();
     bool isGuideShown() const { return epgShown; }
+    // The choice of sound and subtitles (shown while the stream offers one).
+    TrackMenu *trackMenu() const { return m_tracks; }
 
     // Sets the texts that come from the message catalogue again.
     void retranslate();
@@ -35,4 +38,5 @@ protected:
 private:
     const QScopedPointer<Ui::PlayerToolBar> ui;
     bool epgShown = false;
+    TrackMenu *m_tracks = nullptr;
 };

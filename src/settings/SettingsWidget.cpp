@@ -6,6 +6,7 @@
 #include "app/Messages.h"
 #include "app/SettingsKeys.h"
 #include "channels/ListItemDelegate.h"
+#include "channels/WatchHistory.h"
 #include "settings/DialogMainSettings.h"
 #include "settings/ParentWidget.h"
 
@@ -43,7 +44,8 @@ SettingsWidget::SettingsWidget(QWidget *parent)
     ui->listWidget->setItemDelegate(delegate);
 
     for (const char *key :
-         {"playlist", "language", "privatepassword", "network", "profile", "ontop", "shortcuts"}) {
+         {"playlist", "language", "privatepassword", "network", "profile", "ontop", "resume",
+          "shortcuts"}) {
         auto *item = new QListWidgetItem(ui->listWidget);
         const QString text = msg(key);
         item->setData(Qt::DisplayRole, text);
@@ -54,6 +56,9 @@ SettingsWidget::SettingsWidget(QWidget *parent)
     QListWidgetItem *onTop = ui->listWidget->item(OnTopRow);
     onTop->setData(ListItemDelegate::CheckableRole, 1);
     onTop->setData(ListItemDelegate::CheckedRole, appState().onTop);
+    QListWidgetItem *resume = ui->listWidget->item(ResumeRow);
+    resume->setData(ListItemDelegate::CheckableRole, 1);
+    resume->setData(ListItemDelegate::CheckedRole, WatchHistory::resumeEnabled() ? 1 : 0);
 }
 
 SettingsWidget::~SettingsWidget() = default;
@@ -63,6 +68,13 @@ void SettingsWidget::on_listWidget_itemClicked(QListWidgetItem *) {
     const int row = ui->listWidget->currentRow();
     if (row == OnTopRow) {
         toggleOnTop(ui->listWidget->item(row));
+        return;
+    }
+    if (row == ResumeRow) {
+        QListWidgetItem *item = ui->listWidget->item(row);
+        const bool enabled = item->data(ListItemDelegate::CheckedRole).toInt() == 0;
+        item->setData(ListItemDelegate::CheckedRole, enabled ? 1 : 0);
+        WatchHistory::setResumeEnabled(enabled);
         return;
     }
     if (!dialog)

@@ -9,8 +9,8 @@ class SettingsWidget;
 class QListWidgetItem;
 
 // The settings menu, first page of the settings dialog: playlist, language,
-// parental control, network, profile, the always-on-top switch and the
-// keyboard shortcuts.
+// parental control, network, profile, the always-on-top and resume switches,
+// and the keyboard shortcuts.
 class SettingsWidget : public QWidget {
     Q_OBJECT
 
@@ -23,6 +23,7 @@ public:
         NetworkRow,
         ProfileRow,
         OnTopRow,
+        ResumeRow,
         ShortcutsRow
     };
 

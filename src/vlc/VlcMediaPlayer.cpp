@@ -3,6 +3,7 @@
 #include "vlc/VlcAudio.h"
 #include "vlc/VlcInstance.h"
 #include "vlc/VlcMedia.h"
+#include "vlc/VlcTracks.h"
 #include "vlc/VlcVideo.h"
 #include "vlc/VlcWidgetVideo.h"
 
@@ -19,6 +20,8 @@ constexpr libvlc_event_type_t reportedEvents[] = {
     libvlc_MediaPlayerEncounteredError, libvlc_MediaPlayerTimeChanged,
     libvlc_MediaPlayerPositionChanged,  libvlc_MediaPlayerAudioVolume,
     libvlc_MediaPlayerPausableChanged,  libvlc_MediaPlayerVout,
+    libvlc_MediaPlayerESAdded,          libvlc_MediaPlayerESDeleted,
+    libvlc_MediaPlayerESSelected,
 };
 
 // The events that change what state() reads.
@@ -46,7 +49,8 @@ std::atomic<bool> &controlHeld() {
 VlcMediaPlayer::VlcMediaPlayer(VlcInstance *instance)
     : QObject(instance)
     , m_audio(new VlcAudio(this))
-    , m_video(new VlcVideo(this)) {
+    , m_video(new VlcVideo(this))
+    , m_tracks(new VlcTracks(this)) {
     if (instance && instance->isValid())
         m_player = libvlc_media_player_new(instance->core());
     if (!m_player) {
@@ -166,6 +170,11 @@ void VlcMediaPlayer::deliver(int type, float value, qint64 time, int tag) {
         break;
     case libvlc_MediaPlayerVout:
         emit videoOutput(int(value));
+        break;
+    case libvlc_MediaPlayerESAdded:
+    case libvlc_MediaPlayerESDeleted:
+    case libvlc_MediaPlayerESSelected:
+        emit tracksChanged();
         break;
     default:
         break;

@@ -20,6 +20,7 @@ struct libvlc_event_t;
 class VlcAudio;
 class VlcInstance;
 class VlcMedia;
+class VlcTracks;
 class VlcVideo;
 class VlcWidgetVideo;
 
@@ -48,6 +49,7 @@ public:
 
     VlcAudio *audio() const { return m_audio; }
     VlcVideo *video() const { return m_video; }
+    VlcTracks *tracks() const { return m_tracks; }
 
     // Makes the media current and starts playing it (media options included).
     void open(VlcMedia *media);
@@ -100,6 +102,9 @@ signals:
     // The number of video outputs of the current input changed; the first
     // one comes with the first decoded picture.
     void videoOutput(int count);
+    // The input announced, dropped or switched an audio, video or subtitle
+    // track: what tracks() lists may have changed.
+    void tracksChanged();
     // The engine refused to start playing what open() was given.
     void openFailed();
 
@@ -122,6 +127,7 @@ private:
     std::vector<int> m_attached;
     VlcAudio *m_audio = nullptr;
     VlcVideo *m_video = nullptr;
+    VlcTracks *m_tracks = nullptr;
     QPointer<VlcWidgetVideo> m_videoWidget;
     bool m_videoDiscarded = false;
 

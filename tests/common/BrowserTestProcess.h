@@ -3,6 +3,7 @@
 #include "EnginePlugins.h"
 
 #include "channels/LoadImageUrl.h"
+#include "channels/WatchHistory.h"
 #include "service/JsonRpc.h"
 #include "vlc/VlcInstance.h"
 
@@ -12,7 +13,9 @@
 // when the test object goes: the engine's plug-ins kept loaded (so the leak
 // checker can name them), no sound device, the network taken as online (a
 // test machine may have no route out), and logos saved in this folder rather
-// than beside the program.
+// than beside the program, and no history of channels played: nothing is
+// remembered and nothing starts by itself on a load (HistoryBrowser, for the
+// tests of the history, switches it on again).
 class BrowserTestProcess : public QTemporaryDir {
 public:
     BrowserTestProcess() {
@@ -20,8 +23,10 @@ public:
         VlcInstance::setExtraArguments({QStringLiteral("--aout=dummy")});
         JsonRpc::setOnlineCheck([] { return true; });
         LoadImageUrl::setCacheDirectory(filePath(QStringLiteral("image")));
+        WatchHistory::setActive(false);
     }
     ~BrowserTestProcess() {
+        WatchHistory::setActive(true);
         LoadImageUrl::setCacheDirectory(QString());
         JsonRpc::setOnlineCheck(nullptr);
     }

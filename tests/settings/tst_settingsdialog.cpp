@@ -157,21 +157,23 @@ private slots:
         QCOMPARE(child<QLabel>(menu, "label_title")->text(), title);
         auto *list = child<QListWidget>(menu, "listWidget");
         QCOMPARE(qobject_cast<ListItemDelegate *>(list->itemDelegate())->mode, 1);
-        QCOMPARE(list->count(), 7);
-        const char *keys[] = {"playlist", "language", "privatepassword",
-                              "network",  "profile",  "ontop"};
-        for (int row = 0; row < 6; ++row) {
+        QCOMPARE(list->count(), 8);
+        const char *keys[] = {"playlist", "language", "privatepassword", "network",
+                              "profile",  "ontop",    "resume",          "shortcuts"};
+        for (int row = 0; row < 8; ++row) {
             QListWidgetItem *item = list->item(row);
             const QString text = translator.translate("", keys[row]);
             QVERIFY(!text.isEmpty());
             QCOMPARE(item->text(), text);
             QCOMPARE(item->data(ListItemDelegate::TextRole).toString(), text);
             QCOMPARE(item->sizeHint().height(), 50);
-            if (row < 5) {
+            if (row < 5 || row == 7) {
                 QVERIFY(!item->data(ListItemDelegate::CheckableRole).isValid());
             } else {
+                // "ontop", then resuming, which is on unless switched off.
                 QCOMPARE(item->data(ListItemDelegate::CheckableRole).toInt(), 1);
-                QCOMPARE(item->data(ListItemDelegate::CheckedRole).toInt(), onTop ? 1 : 0);
+                QCOMPARE(item->data(ListItemDelegate::CheckedRole).toInt(),
+                         row == 5 ? (onTop ? 1 : 0) : 1);
             }
         }
     }
