@@ -161,8 +161,9 @@ void TestPlayerWidget::playsRealFramesAndShowsPauseIcon() {
     QCOMPARE(first.size(), player()->size() * player()->devicePixelRatioF());
     // A moving picture: a later frame differs from the first one.
     QImage later;
-    QTRY_VERIFY_WITH_TIMEOUT(
-        (later = screen->grabWindow(surface).toImage()) != first && litShare(later) > 0.3, 5000);
+    QTRY_VERIFY_WITH_TIMEOUT((later = screen->grabWindow(surface).toImage()) != first &&
+                                 litShare(later) > 0.3,
+                             startTimeout);
 }
 
 void TestPlayerWidget::pauseStaysAndPlayReopens() {
@@ -296,7 +297,7 @@ void TestPlayerWidget::aspectCycle() {
 void TestPlayerWidget::clicksToggleTheOverlay() {
     // Shown at creation, hidden by the first timer after five seconds.
     QVERIFY(player()->isOverlayShown());
-    QTRY_VERIFY_WITH_TIMEOUT(!player()->isOverlayShown(), 7000);
+    QTRY_VERIFY_WITH_TIMEOUT(!player()->isOverlayShown(), 20000);
 
     QTest::mouseClick(player(), Qt::LeftButton);
     QVERIFY(player()->isOverlayShown());
@@ -310,7 +311,7 @@ void TestPlayerWidget::clicksToggleTheOverlay() {
     QVERIFY(player()->isOverlayShown());
     QTest::qWait(3000);
     QVERIFY(player()->isOverlayShown());
-    QTRY_VERIFY_WITH_TIMEOUT(!player()->isOverlayShown(), 4000);
+    QTRY_VERIFY_WITH_TIMEOUT(!player()->isOverlayShown(), 20000);
     // Outside full screen a click keeps the bottom bar on screen.
     QVERIFY(m_home->bottomToolBar()->isVisible());
 }
