@@ -92,11 +92,12 @@ ChannelKeys::ChannelKeys(HomeWidget *home)
         }
     }
     connect(m_number, &ZapNumberEntry::numberEntered, this, &ChannelKeys::zapTo);
-    home->channelList()->installEventFilter(this);
+    m_list = home->channelList();
+    m_list->installEventFilter(this);
 }
 
 bool ChannelKeys::eventFilter(QObject *watched, QEvent *event) {
-    if (watched == m_home->channelList() && event->type() == QEvent::KeyPress) {
+    if (watched == m_list && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             playSelected();

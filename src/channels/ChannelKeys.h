@@ -70,4 +70,7 @@ private:
 
     HomeWidget *m_home;
     ZapNumberEntry *m_number;
+    // The list the filter watches, kept apart from the page: the filter
+    // still sees events while the page is being destroyed.
+    QObject *m_list = nullptr;
 };

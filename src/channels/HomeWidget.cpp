@@ -718,8 +718,11 @@ void HomeWidget::LoadGroupDone(const QJsonValue &result) {
     const QJsonArray received = result.toArray();
     for (const QJsonValue &value : received) {
         const QJsonObject group = value.toObject();
-        // A group without channels is not listed.
-        if (!m_groupMembers.contains(group.value(idKey).toInt()))
+        // A group without channels is not listed, nor one whose id does not
+        // read as a number above 0: 0 is the favourites' own, and a group
+        // taken for them would come and go with the order of the answers.
+        const int id = group.value(idKey).toInt();
+        if (id <= 0 || !m_groupMembers.contains(id))
             continue;
         groups.append(group);
         ui->listWidget_2->addItem(groupRow(group.value(titleKey).toString()));

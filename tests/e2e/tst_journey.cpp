@@ -37,6 +37,9 @@ namespace {
 
 const QSize screenSize(1280, 800);
 const QSize flowSize(420, 580);
+// The channel list's first row: under the group strip (50) and the search
+// field (44). Rows are 70 high.
+constexpr int listTop = 94;
 const QColor pageBackground(235, 235, 235);
 const QColor headerBlue(98, 136, 166);
 const QColor playingRow(106, 144, 176);
@@ -484,7 +487,7 @@ bool tst_journey::pictureMoves(const QRect &area, QString *detail) {
 // colour (the colour does not tell the playing mark from the selection, so
 // the steps that use it also check the picture).
 bool tst_journey::rowIsMarked(const QImage &s, const QRect &w, int row) const {
-    return near(s.pixel(w.left() + 410, w.top() + 50 + 70 * row + 5), playingRow, 10);
+    return near(s.pixel(w.left() + 410, w.top() + listTop + 70 * row + 5), playingRow, 10);
 }
 
 // ---- lasting state --------------------------------------------------------
@@ -738,7 +741,7 @@ void tst_journey::choosePlaylistShowsGroupsChannelsLogosAndProgrammes() {
         return w == QRect(QPoint(0, 0), screenSize) && near(s.pixel(415, 25), headerBlue) &&
                isWhite(s.pixel(415, w.height() - 100)) &&
                near(s.pixel(300, w.height() - 25), headerBlue) &&
-               countPixels(s, QRect(75, 55, 325, 25), isDark) > 50;
+               countPixels(s, QRect(75, listTop + 5, 325, 25), isDark) > 50;
     };
     QVERIFY2(waitForScreen(browserReady, 30000, QRect(0, 0, 420, 800)),
              "the channel browser did not show the channels");
@@ -746,9 +749,9 @@ void tst_journey::choosePlaylistShowsGroupsChannelsLogosAndProgrammes() {
     QImage s = m_last;
     QRect w = mainWindow();
     QVector<int> groups = groupCentres(s, w);
-    QCOMPARE(groups.size(), 2);                                         // News, Movies
-    QVERIFY(countPixels(s, QRect(75, 55 + 70, 325, 25), isDark) > 50);  // second row
-    QVERIFY(countPixels(s, QRect(75, 55 + 140, 325, 25), isDark) == 0); // no third
+    QCOMPARE(groups.size(), 2);                                                  // News, Movies
+    QVERIFY(countPixels(s, QRect(75, listTop + 5 + 70, 325, 25), isDark) > 50);  // second row
+    QVERIFY(countPixels(s, QRect(75, listTop + 5 + 140, 325, 25), isDark) == 0); // no third
 
     // Logos and programmes arrive after the rows are built; they show when
     // the group is shown again (or at the next minute's refresh).
@@ -756,7 +759,7 @@ void tst_journey::choosePlaylistShowsGroupsChannelsLogosAndProgrammes() {
         if (!browserReady(s, w))
             return false;
         for (int row = 0; row < 2; ++row) {
-            const int top = 50 + 70 * row;
+            const int top = listTop + 70 * row;
             if (countPixels(s, QRect(5, top + 5, 60, 60), isSaturated) < 500)
                 return false; // the placeholder icon, not the logo
             if (countPixels(s, QRect(75, top + 36, 325, 14), isDark) < 40)
@@ -786,7 +789,7 @@ void tst_journey::choosePlaylistShowsGroupsChannelsLogosAndProgrammes() {
 void tst_journey::playChannelShowsMovingPicture() {
     const QRect w = mainWindow();
     // A double click plays ("Vantero News", row 0).
-    QVERIFY(m_x.doubleClick(at(w, 200, 85)));
+    QVERIFY(m_x.doubleClick(at(w, 200, listTop + 35)));
     QVERIFY2(waitFor([&] { return rowIsMarked(grab(), w, 0); }, 15000),
              "the first row is not marked as playing");
     QString detail;
@@ -836,14 +839,17 @@ void tst_journey::favouriteIsStoredOnService() {
     QVERIFY(news > 0);
     const QPoint favourite = at(w, 420 - 5 - 20, w.height() - 25);
 
+    const int groupsBefore = groupCentres(grab(), w).size();
+    QVERIFY(groupsBefore >= 2);
     // Select the channel, then mark it.
-    QVERIFY(m_x.click(at(w, 200, 85)));
+    QVERIFY(m_x.click(at(w, 200, listTop + 35)));
     QTest::qWait(300);
     QVERIFY(m_x.click(favourite));
     QVERIFY2(waitFor([&] { return deviceOption(key) == QStringLiteral("[%1]").arg(news); }, 20000),
              qPrintable(QStringLiteral("stored favourites: %1").arg(deviceOption(key))));
-    // The favourites group heads the strip.
-    QVERIFY2(waitFor([&] { return groupCentres(grab(), w).size() == 3; }, 15000),
+    // The favourites group heads the strip, beside the groups there were
+    // (the channels' own and, once a channel has played, "Recently watched").
+    QVERIFY2(waitFor([&] { return groupCentres(grab(), w).size() == groupsBefore + 1; }, 15000),
              "no favourites group");
     snap(QStringLiteral("favourite-added"));
 
@@ -851,7 +857,7 @@ void tst_journey::favouriteIsStoredOnService() {
     QVERIFY(m_x.click(favourite));
     QVERIFY2(waitFor([&] { return deviceOption(key) == QLatin1String("[]"); }, 20000),
              qPrintable(QStringLiteral("stored favourites: %1").arg(deviceOption(key))));
-    QVERIFY2(waitFor([&] { return groupCentres(grab(), w).size() == 2; }, 15000),
+    QVERIFY2(waitFor([&] { return groupCentres(grab(), w).size() == groupsBefore; }, 15000),
              "the favourites group stayed");
     snap(QStringLiteral("favourite-removed"));
 }
@@ -885,11 +891,12 @@ void tst_journey::parentalPasswordUnlocksAdultChannel() {
 
     // The adult channel asks for it before it plays.
     QImage s = grab();
+    // News, Movies, and "Recently watched" since a channel has played.
     const QVector<int> groups = groupCentres(s, w);
-    QCOMPARE(groups.size(), 2);
+    QCOMPARE(groups.size(), 3);
     QVERIFY(m_x.click(at(w, groups.at(1), 25))); // Movies
     QTest::qWait(500);
-    QVERIFY(m_x.doubleClick(at(w, 200, 50 + 70 + 35))); // Late Night
+    QVERIFY(m_x.doubleClick(at(w, 200, listTop + 70 + 35))); // Late Night
     auto unlockPage = [](const QImage &s, const QRect &d) {
         return headerPage(s, d) && whiteAt(s, d, 300, 114) && backgroundAt(s, d, 300, 194);
     };
