@@ -43,9 +43,8 @@ SettingsWidget::SettingsWidget(QWidget *parent)
     delegate->mode = ListItemDelegate::MenuMode;
     ui->listWidget->setItemDelegate(delegate);
 
-    for (const char *key :
-         {"playlist", "language", "privatepassword", "network", "profile", "ontop", "resume",
-          "shortcuts"}) {
+    for (const char *key : {"playlist", "language", "privatepassword", "network", "profile",
+                            "ontop", "resume", "shortcuts"}) {
         auto *item = new QListWidgetItem(ui->listWidget);
         const QString text = msg(key);
         item->setData(Qt::DisplayRole, text);
