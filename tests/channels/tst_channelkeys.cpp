@@ -3,7 +3,6 @@
 // the parental prompt whichever key starts a locked channel, and the
 // shortcut page of the settings dialog.
 
-#include "BrowserTestProcess.h"
 #include "DemoBrowser.h"
 #include "PageTestKit.h"
 
@@ -32,10 +31,7 @@ class TestChannelKeys : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() {
-        QVERIFY(m_work.isValid());
-        QVERIFY(m_demo.start());
-    }
+    void initTestCase() { QVERIFY2(m_demo.start(), qPrintable(m_demo.error())); }
     void init() { m_demo.prepare(); }
     void cleanup() {
         if (DialogMainSettings *dialog = appState().settingsDialog)
@@ -63,12 +59,11 @@ private:
     bool dialogOpen() const { return appState().settingsDialog; }
     void closeDialog() { delete appState().settingsDialog.data(); }
 
-    BrowserTestProcess m_work;
     DemoBrowser m_demo;
 };
 
 void TestChannelKeys::searchFindsTheWholePlaylistAndEscapeReturns() {
-    QVERIFY(m_demo.load());
+    QVERIFY(m_demo.open());
     clickRow(home()->groupList(), 1);
     const QStringList group = rowTexts(list());
 
@@ -92,7 +87,7 @@ void TestChannelKeys::searchFindsTheWholePlaylistAndEscapeReturns() {
     QTest::keyClicks(field(), QStringLiteral("CLASSIC"));
     QStringList expected;
     QList<int> numbers;
-    for (int i = 0; i < m_demo.channels.size(); ++i) {
+    for (int i = 0; i < m_demo.channels().size(); ++i) {
         if (m_demo.titleAt(i).contains(QLatin1String("classic"), Qt::CaseInsensitive)) {
             expected << m_demo.titleAt(i);
             numbers << i + 1;
@@ -133,15 +128,15 @@ void TestChannelKeys::searchFindsTheWholePlaylistAndEscapeReturns() {
 
     // A reload forgets the text and folds the titles again.
     QTest::keyClicks(field(), QStringLiteral("news"));
-    QVERIFY(m_demo.load());
+    QVERIFY(m_demo.open());
     QVERIFY(field()->text().isEmpty());
-    QCOMPARE(home()->searchBar()->index().size(), m_demo.channels.size());
+    QCOMPARE(home()->searchBar()->index().size(), m_demo.channels().size());
     QCOMPARE(home()->groupList()->currentRow(), 0);
 }
 
 void TestChannelKeys::digitsZapByPlaylistNumber() {
-    QVERIFY(m_demo.load());
-    const int count = m_demo.channels.size();
+    QVERIFY(m_demo.open());
+    const int count = m_demo.channels().size();
     QCOMPARE(count, 40);
     ZapNumberEntry *entry = home()->keys()->numberEntry();
     const int before = home()->playingChannel();
@@ -209,7 +204,7 @@ void TestChannelKeys::lockedChannelsAskWhicheverKeyStartsThem() {
     QVERIFY(adult > 0 && marked > 0);
     m_demo.setOption(ChannelMarks::privateKey(m_demo.playlistId()),
                      QStringLiteral("[%1]").arg(m_demo.idAt(marked)));
-    QVERIFY(m_demo.load());
+    QVERIFY(m_demo.open());
     list()->setFocus();
     const int before = home()->playingChannel();
 
@@ -260,7 +255,7 @@ void TestChannelKeys::lockedChannelsAskWhicheverKeyStartsThem() {
 }
 
 void TestChannelKeys::playbackAndVolumeKeys() {
-    QVERIFY(m_demo.load());
+    QVERIFY(m_demo.open());
     PlayerButtomToolBar *bar = home()->bottomToolBar();
     PlayerWidget *player = home()->player();
     list()->setFocus();

@@ -2,11 +2,8 @@
 // cycle, the lists and their marks, playing, favourites through the
 // playlist toolbar, logos, and offline playlists.
 
-#include "BrowserTestProcess.h"
-#include "DevServiceProcess.h"
-#include "MainModeKit.h"
+#include "DemoBrowser.h"
 #include "PageTestKit.h"
-#include "TestSupport.h"
 
 #include "app/AppState.h"
 #include "app/Clock.h"
@@ -39,9 +36,6 @@
 using namespace PageTestKit;
 
 namespace {
-
-const QString email = QString::fromLatin1(DevServiceProcess::demoEmail);
-const QString password = QString::fromLatin1(DevServiceProcess::demoPassword);
 
 const QString idKey = QStringLiteral("id");
 const QString titleKey = QStringLiteral("title");
@@ -103,58 +97,37 @@ private slots:
     void playlistToolBarLooks();
 
 private:
-    HomeWidget *home() const { return m_home.data(); }
-    QListWidget *channels() const { return m_home->channelList(); }
-    QListWidget *strip() const { return m_home->groupList(); }
-    bool load();
-    void setOption(const QString &key, const QString &value);
-    QString option(const QString &key) const;
+    HomeWidget *home() const { return m_demo.home(); }
+    QListWidget *channels() const { return m_demo.list(); }
+    QListWidget *strip() const { return m_demo.strip(); }
+    bool load() { return m_demo.open(); }
+    void setOption(const QString &key, const QString &value) {
+        QVERIFY(m_demo.setOption(key, value));
+    }
+    QString option(const QString &key) const { return m_demo.option(key); }
     // Titles of the service's channels in a group, in the service's order.
     QStringList serviceTitles(int groupId) const;
     QStringList serviceGroupTitles() const;
-    int channelIdOf(const QString &title) const;
+    int channelIdOf(const QString &title) const { return m_demo.channelId(title); }
     int groupRowOf(const QString &title) const;
     int rowOf(const QString &title) const;
 
-    BrowserTestProcess m_work;
-    QScopedPointer<ScopedSettings> m_settings;
-    QScopedPointer<DevServiceProcess> m_service;
-    QScopedPointer<HomeWidget> m_home;
-    QString m_token;
-    QString m_deviceKey;
-    int m_playlistId = 0;
-    QJsonArray m_serviceChannels;
+    DemoBrowser m_demo;
     QJsonArray m_serviceGroups;
 };
 
 void TestHomeWidget::initTestCase() {
-    QVERIFY(m_work.isValid());
-    m_settings.reset(new ScopedSettings);
-    m_service.reset(new DevServiceProcess);
-    QVERIFY2(m_service->start(), qPrintable(m_service->errorString()));
-    m_deviceKey = m_service->demoDeviceKey();
-    QVERIFY(!m_deviceKey.isEmpty());
-    m_token = m_service->login(email, password, m_deviceKey);
-    QVERIFY(!m_token.isEmpty());
-    m_playlistId = m_service->playlistId(m_deviceKey);
-    QVERIFY(m_playlistId > 0);
-    m_serviceChannels = m_service->call("get_channels", {m_token, m_playlistId}).toArray();
-    m_serviceGroups = m_service->call("get_groups", {m_token}).toArray();
-    QCOMPARE(m_serviceChannels.size(), 40);
+    QVERIFY2(m_demo.start(), qPrintable(m_demo.error()));
+    m_serviceGroups = m_demo.ask(QStringLiteral("get_groups"), {m_demo.token()}).toArray();
+    QCOMPARE(m_demo.channels().size(), 40);
 }
 
 void TestHomeWidget::cleanupTestCase() {
-    m_home.reset();
-    m_service.reset();
-    m_settings.reset();
+    m_demo.close();
 }
 
 void TestHomeWidget::init() {
-    appState().offlineMode = false;
-    MainModeKit::enterSignedIn(email, password, m_deviceKey, m_playlistId,
-                               QStringLiteral("Vantero TV"));
-    setOption(ChannelMarks::favoritesKey(m_playlistId), QStringLiteral("[]"));
-    setOption(ChannelMarks::privateKey(m_playlistId), QStringLiteral("[]"));
+    m_demo.prepare();
     Clock::setNow(QDateTime());
 }
 
@@ -164,32 +137,9 @@ void TestHomeWidget::cleanup() {
     Clock::setNow(QDateTime());
 }
 
-bool TestHomeWidget::load() {
-    if (!m_home) {
-        m_home.reset(new HomeWidget);
-        m_home->resize(1280, 800);
-        m_home->show();
-        if (!QTest::qWaitForWindowExposed(m_home.data()))
-            return false;
-    }
-    QSignalSpy shown(m_home.data(), &HomeWidget::groupsShown);
-    m_home->start();
-    return shown.wait(30000);
-}
-
-void TestHomeWidget::setOption(const QString &key, const QString &value) {
-    QString error;
-    m_service->call("set_devopt", {key, value, m_token}, &error);
-    QVERIFY2(error.isEmpty(), qPrintable(error));
-}
-
-QString TestHomeWidget::option(const QString &key) const {
-    return m_service->call("get_devopt", {key, m_token}).toString();
-}
-
 QStringList TestHomeWidget::serviceTitles(int groupId) const {
     QStringList titles;
-    for (const QJsonValue &channel : m_serviceChannels) {
+    for (const QJsonValue &channel : m_demo.channels()) {
         if (number(channel, QStringLiteral("group_id")) == groupId)
             titles << text(channel, titleKey);
     }
@@ -205,14 +155,6 @@ QStringList TestHomeWidget::serviceGroupTitles() const {
     return titles;
 }
 
-int TestHomeWidget::channelIdOf(const QString &title) const {
-    for (const QJsonValue &channel : m_serviceChannels) {
-        if (text(channel, titleKey) == title)
-            return number(channel, idKey);
-    }
-    return -1;
-}
-
 int TestHomeWidget::groupRowOf(const QString &title) const {
     return rowTexts(strip()).indexOf(title);
 }
@@ -224,10 +166,7 @@ int TestHomeWidget::rowOf(const QString &title) const {
 void TestHomeWidget::reloadBeforeStartBuildsThePage() {
     // The playlist page may call reload() before the main window has
     // started the page: it is built first, and loaded once.
-    m_home.reset(new HomeWidget);
-    m_home->resize(1280, 800);
-    m_home->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_home.data()));
+    QVERIFY(m_demo.showPage());
     QVERIFY(!home()->player());
     QSignalSpy shown(home(), &HomeWidget::groupsShown);
     home()->reload();
@@ -254,7 +193,7 @@ void TestHomeWidget::loadCycleFillsTheLists() {
 
     const int firstGroup = number(home()->groupRecords().at(0), idKey);
     QCOMPARE(rowTexts(channels()), serviceTitles(firstGroup));
-    QCOMPARE(home()->channelRecords().size(), m_serviceChannels.size());
+    QCOMPARE(home()->channelRecords().size(), m_demo.channels().size());
     QCOMPARE(home()->shownChannelRecords().size(), channels()->count());
     for (int row = 0; row < channels()->count(); ++row) {
         QCOMPARE(channels()->item(row)->sizeHint().height(), 70);
@@ -279,7 +218,9 @@ void TestHomeWidget::loadCycleFillsTheLists() {
     QTRY_VERIFY_WITH_TIMEOUT(!home()->requestsPending(), 10000);
     // Without a guide id the text "0" is searched for.
     const bool searchFinds =
-        !m_service->call("find_epg", {QStringLiteral("0"), m_token}).toArray().isEmpty();
+        !m_demo.ask(QStringLiteral("find_epg"), {QStringLiteral("0"), m_demo.token()})
+             .toArray()
+             .isEmpty();
     const auto allHaveGuides = [&] {
         for (const QJsonValue &channel : home()->channelRecords()) {
             const bool expected = number(channel, QStringLiteral("epg_id")) != 0 || searchFinds;
@@ -296,7 +237,7 @@ void TestHomeWidget::favoritesGroupComesFirst() {
     const int sport = channelIdOf(QStringLiteral("Sport 1"));
     const int news = channelIdOf(QStringLiteral("Vantero News"));
     // An empty item between the two, as an older program may have stored.
-    setOption(ChannelMarks::favoritesKey(m_playlistId),
+    setOption(ChannelMarks::favoritesKey(m_demo.playlistId()),
               QStringLiteral("[%1,,%2,999999]").arg(sport).arg(news));
     QVERIFY(load());
 
@@ -320,7 +261,7 @@ void TestHomeWidget::reloadingTwiceLoadsOnce() {
     QTest::qWait(500);
     QCOMPARE(shown.size(), 1);
     QCOMPARE(rowTexts(strip()), serviceGroupTitles());
-    QCOMPARE(home()->channelRecords().size(), m_serviceChannels.size());
+    QCOMPARE(home()->channelRecords().size(), m_demo.channels().size());
 }
 
 void TestHomeWidget::playingMarksSurviveGroupsAndTicks() {
@@ -416,7 +357,8 @@ void TestHomeWidget::nextWithoutPlayingRowDoesNothing() {
 
 void TestHomeWidget::privateAndAdultChannelsAskFirst() {
     const int kidsPlanet = channelIdOf(QStringLiteral("Kids Planet"));
-    setOption(ChannelMarks::privateKey(m_playlistId), QStringLiteral("[%1]").arg(kidsPlanet));
+    setOption(ChannelMarks::privateKey(m_demo.playlistId()),
+              QStringLiteral("[%1]").arg(kidsPlanet));
     QVERIFY(load());
     QCOMPARE(home()->privateList(), QJsonArray{QString::number(kidsPlanet)});
     const int before = home()->playingChannel();
@@ -457,7 +399,7 @@ void TestHomeWidget::privateAndAdultChannelsAskFirst() {
 }
 
 void TestHomeWidget::favoritesThroughTheToolbar() {
-    const QString key = ChannelMarks::favoritesKey(m_playlistId);
+    const QString key = ChannelMarks::favoritesKey(m_demo.playlistId());
     QVERIFY(load());
     PlayListToolBar *bar = home()->playListToolBar();
     auto *button = bar->findChild<QPushButton *>(QStringLiteral("favorite_button"));
@@ -527,7 +469,7 @@ void TestHomeWidget::logosAreNamedByIdAndRenewedPerLoad() {
     QVERIFY(!QFile::exists(stray.fileName()));
 
     QStringList expected;
-    for (const QJsonValue &channel : m_serviceChannels)
+    for (const QJsonValue &channel : m_demo.channels())
         expected << QString::number(number(channel, idKey)) + QStringLiteral(".png");
     expected.sort();
     const auto allLogosIn = [&] {
@@ -610,8 +552,8 @@ void TestHomeWidget::refreshShowsTheCurrentProgramme() {
     // The records keep no raw programme data; the service's answer is the
     // reference.
     QVERIFY(!first.contains(QStringLiteral("epg")));
-    const QJsonValue epg =
-        m_service->call("get_epg", {number(first, QStringLiteral("epg_id")), 10, m_token});
+    const QJsonValue epg = m_demo.ask(
+        QStringLiteral("get_epg"), {number(first, QStringLiteral("epg_id")), 10, m_demo.token()});
     XmlUrl reader;
     const EpgProgramme now = reader.currentProgramme(epg);
     QVERIFY(now.value(QStringLiteral("name")) != QLatin1String("..."));
@@ -634,7 +576,7 @@ void TestHomeWidget::offlinePlaylistSendsNothing() {
     QVERIFY(load());
     QTRY_VERIFY_WITH_TIMEOUT(home()->findChildren<JsonRpc *>().isEmpty(), 20000);
 
-    const QString path = m_work.filePath(QStringLiteral("offline.m3u"));
+    const QString path = m_demo.filePath(QStringLiteral("offline.m3u"));
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write("#EXTM3U\r\n#EXTINF:-1 tvg-logo=\"http://logo/1.png\",One\r\n#EXTGRP:News\r\n"
@@ -673,7 +615,7 @@ void TestHomeWidget::offlinePlaylistSendsNothing() {
     home()->stop();
 
     // A file that cannot be read gives empty lists, without a message.
-    appState().playlistSource = m_work.filePath(QStringLiteral("absent.m3u"));
+    appState().playlistSource = m_demo.filePath(QStringLiteral("absent.m3u"));
     home()->reload();
     QCOMPARE(strip()->count(), 0);
     QCOMPARE(channels()->count(), 0);

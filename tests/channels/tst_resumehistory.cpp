@@ -2,7 +2,7 @@
 // watched" group, and the last channel starting again when its playlist
 // opens, on the real page against the local service.
 
-#include "HistoryBrowser.h"
+#include "DemoBrowser.h"
 
 #include "app/Messages.h"
 #include "app/SettingsKeys.h"
@@ -28,7 +28,10 @@ class TestResumeHistory : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QVERIFY2(m_browser.start(), qPrintable(m_browser.error())); }
+    void initTestCase() {
+        QVERIFY2(m_browser.start(), qPrintable(m_browser.error()));
+        WatchHistory::setActive(true);
+    }
     void init();
     void cleanup();
 
@@ -45,13 +48,13 @@ private:
         return PageTestKit::rowTexts(m_browser.strip()).indexOf(msg("recent"));
     }
 
-    HistoryBrowser m_browser;
+    DemoBrowser m_browser;
 };
 
 void TestResumeHistory::init() {
     ScopedSettings::clear();
     m_browser.service()->applyClientSettings();
-    m_browser.signIn();
+    m_browser.prepare();
 }
 
 void TestResumeHistory::cleanup() {

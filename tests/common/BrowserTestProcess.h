@@ -4,6 +4,7 @@
 
 #include "channels/LoadImageUrl.h"
 #include "channels/WatchHistory.h"
+#include "player/PlayerWidget.h"
 #include "service/JsonRpc.h"
 #include "vlc/VlcInstance.h"
 
@@ -14,8 +15,9 @@
 // checker can name them), no sound device, the network taken as online (a
 // test machine may have no route out), and logos saved in this folder rather
 // than beside the program, and no history of channels played: nothing is
-// remembered and nothing starts by itself on a load (HistoryBrowser, for the
-// tests of the history, switches it on again).
+// remembered and nothing starts by itself on a load (the tests of the
+// history switch it on again). However slow the machine, a
+// channel is given up on only where a test asks for it.
 class BrowserTestProcess : public QTemporaryDir {
 public:
     BrowserTestProcess() {
@@ -24,8 +26,10 @@ public:
         JsonRpc::setOnlineCheck([] { return true; });
         LoadImageUrl::setCacheDirectory(filePath(QStringLiteral("image")));
         WatchHistory::setActive(false);
+        PlayerWidget::setOpenTimeoutOverride(10 * 60 * 1000);
     }
     ~BrowserTestProcess() {
+        PlayerWidget::setOpenTimeoutOverride(0);
         WatchHistory::setActive(true);
         LoadImageUrl::setCacheDirectory(QString());
         JsonRpc::setOnlineCheck(nullptr);

@@ -2,7 +2,7 @@
 // them only for a stream with a choice, lists what libVLC reports, and the
 // language picked comes back on the next channel that has it.
 
-#include "HistoryBrowser.h"
+#include "DemoBrowser.h"
 
 #include "app/Messages.h"
 #include "app/SettingsKeys.h"
@@ -70,19 +70,15 @@ private:
     TrackMenu *menu() const { return m_browser.home()->topToolBar()->trackMenu(); }
     // Plays the channel and waits until its tracks are known.
     bool playAndWait(const QString &title, int audioTracks);
-    QString stored(const char *key) const {
-        return ScopedSettings::get(QString::fromLatin1(SettingsKeys::groupInfo),
-                                   QString::fromLatin1(key))
-            .toString();
-    }
+    static QString stored(const char *key) { return DemoBrowser::stored(key).toString(); }
     QAction *entryFor(int id, bool subtitle) const;
 
-    HistoryBrowser m_browser;
+    DemoBrowser m_browser;
 };
 
 void TestTracks::initTestCase() {
     QVERIFY2(m_browser.start(), qPrintable(m_browser.error()));
-    m_browser.signIn();
+    m_browser.prepare();
     QVERIFY(m_browser.open());
     QVERIFY(menu());
     QVERIFY(menu()->isHidden());
