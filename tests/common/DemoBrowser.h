@@ -2,10 +2,10 @@
 
 // The channel browser on the local service's demo playlist "Vantero TV",
 // for page tests: the process-wide test set-up, the service and its own
-// channel list to compare with, a signed-in state, and the page, shown and
-// active so that its window-wide keys work (made again to stand for a
-// restart). start() in initTestCase(), prepare() in init(). Channels played
-// are not remembered unless the test switches the history on.
+// channel list to compare with, a signed-in state, and the page (made again
+// to stand for a restart). start() in initTestCase(), prepare() in init().
+// Channels played are not remembered unless the test switches the history
+// on.
 
 #include "BrowserTestProcess.h"
 #include "DevServiceProcess.h"
@@ -64,11 +64,14 @@ public:
         setOption(ChannelMarks::privateKey(m_playlistId), QStringLiteral("[]"));
     }
 
-    // A new page in place of the old one, shown and active, not started.
+    // A new page in place of the old one, shown (and active where the test
+    // asks for it), not started.
     bool showPage() {
         m_home.reset(new HomeWidget);
         m_home->resize(1280, 800);
         m_home->show();
+        if (!activeWindow)
+            return QTest::qWaitForWindowExposed(m_home.data());
         m_home->activateWindow();
         return QTest::qWaitForWindowActive(m_home.data());
     }
@@ -158,6 +161,11 @@ public:
     // A file in the test's own temporary folder.
     QString filePath(const QString &name) const { return m_work.filePath(name); }
     QString error() const { return m_error; }
+
+    // The page takes the keyboard focus, so that its window-wide keys work;
+    // only on an X server of the test's own, where no other test's window
+    // takes the focus back.
+    bool activeWindow = false;
 
 private:
     bool fail(const QString &why) {
