@@ -4,8 +4,10 @@
 #include "app/PageFlow.h"
 #include "channels/ChannelSearchBar.h"
 #include "channels/HomeWidget.h"
+#include "channels/ZapNumberEcho.h"
 #include "channels/ZapNumberEntry.h"
 #include "player/PlayerButtomToolBar.h"
+#include "player/PlayerWidget.h"
 
 #include <QJsonObject>
 #include <QKeyEvent>
@@ -92,6 +94,8 @@ ChannelKeys::ChannelKeys(HomeWidget *home)
         }
     }
     connect(m_number, &ZapNumberEntry::numberEntered, this, &ChannelKeys::zapTo);
+    if (QWidget *player = home->player())
+        new ZapNumberEcho(m_number, player);
     m_list = home->channelList();
     m_list->installEventFilter(this);
 }

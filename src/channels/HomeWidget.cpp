@@ -947,9 +947,17 @@ void HomeWidget::playCurrentChannel() {
             break;
         }
     }
+    // A search result belongs to no group on show: its own group takes the
+    // mark, so that the strip still says where the channel plays.
+    int groupRow = strip->currentRow();
+    for (int i = 0; groupRow < 0 && i < groups.size(); ++i) {
+        if (groups.at(i).toObject().value(idKey).toInt() ==
+            record.value(QStringLiteral("group_id")).toInt())
+            groupRow = i;
+    }
     if (QListWidgetItem *previous = strip->item(playingGroupRow))
         previous->setData(groupPlayingRole, QStringLiteral("0"));
-    if (QListWidgetItem *group = strip->currentItem())
+    if (QListWidgetItem *group = strip->item(groupRow))
         group->setData(groupPlayingRole, QStringLiteral("1"));
     list->item(row)->setData(ListItemDelegate::PlayingRole, QStringLiteral("1"));
     list->setCurrentRow(row);
@@ -960,7 +968,7 @@ void HomeWidget::playCurrentChannel() {
         m_topBar->toggleGuide();
 
     playingChannelId = record.value(idKey).toInt();
-    playingGroupRow = strip->currentRow();
+    playingGroupRow = groupRow;
     WatchHistory::add(WatchHistory::currentPlaylistKey(), playingChannelId);
     addRecentGroup();
     // The rows take the new mark in place; the played row stays selected

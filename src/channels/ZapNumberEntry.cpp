@@ -11,6 +11,7 @@ void ZapNumberEntry::addDigit(int digit) {
     if (digit < 0 || digit > 9)
         return;
     m_number = m_number * 10 + digit;
+    setTyped(m_typed + QChar('0' + digit));
     // A number past the last channel names nothing: it is dropped whole
     // rather than zapping to a channel the viewer did not type.
     if (m_number > m_limit) {
@@ -35,6 +36,7 @@ void ZapNumberEntry::finish() {
     m_window.stop();
     const int number = m_number;
     m_number = 0;
+    setTyped(QString());
     if (number > 0 && number <= m_limit)
         emit numberEntered(number);
 }
@@ -42,4 +44,12 @@ void ZapNumberEntry::finish() {
 void ZapNumberEntry::cancel() {
     m_window.stop();
     m_number = 0;
+    setTyped(QString());
+}
+
+void ZapNumberEntry::setTyped(const QString &digits) {
+    if (digits == m_typed)
+        return;
+    m_typed = digits;
+    emit typedChanged(m_typed);
 }

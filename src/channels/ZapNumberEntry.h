@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
 #include <QTimer>
 
 // A channel number typed digit by digit. Each digit keeps the number open
@@ -26,13 +27,20 @@ public:
 
     // The digits typed so far; 0 when none.
     int pending() const { return m_number; }
+    // The same as typed, leading zeros included; empty when none.
+    QString typed() const { return m_typed; }
     bool isOpen() const { return m_window.isActive(); }
 
 signals:
     void numberEntered(int number);
+    // The digits typed so far changed (empty once the number ends).
+    void typedChanged(const QString &digits);
 
 private:
     QTimer m_window;
+    void setTyped(const QString &digits);
+
+    QString m_typed;
     int m_number = 0;
     int m_limit = 0;
 };

@@ -7,6 +7,7 @@
 #include "vlc/VlcTracks.h"
 
 #include <QActionGroup>
+#include <QFont>
 #include <QMenu>
 #include <QSettings>
 
@@ -139,6 +140,16 @@ void TrackMenu::chooseSubtitle(int id) {
     rebuildMenu();
 }
 
+void TrackMenu::addHeading(const QString &text) {
+    // A menu section draws as a bare line in most styles: the heading is a
+    // bold entry that cannot be chosen.
+    QAction *heading = m_menu->addAction(text);
+    heading->setEnabled(false);
+    QFont font = heading->font();
+    font.setBold(true);
+    heading->setFont(font);
+}
+
 void TrackMenu::rebuildMenu() {
     m_menu->clear();
     if (!m_player) {
@@ -152,7 +163,7 @@ void TrackMenu::rebuildMenu() {
     if (isHidden())
         return;
 
-    m_menu->addSection(msg("audiotrack"));
+    addHeading(msg("audiotrack"));
     auto *audioGroup = new QActionGroup(m_menu);
     const int currentAudio = tracks->audioTrack();
     for (const VlcTrack &track : audio) {
@@ -165,7 +176,8 @@ void TrackMenu::rebuildMenu() {
     }
     if (subtitles.isEmpty())
         return;
-    m_menu->addSection(msg("subtitles"));
+    m_menu->addSeparator();
+    addHeading(msg("subtitles"));
     auto *subtitleGroup = new QActionGroup(m_menu);
     const int currentSubtitle = tracks->subtitleTrack();
     VlcTrack none;

@@ -38,6 +38,7 @@ private:
     void tracksChanged();
     void applyPreferences();
     void rebuildMenu();
+    void addHeading(const QString &text);
 
     QPointer<VlcMediaPlayer> m_player;
     QMenu *m_menu;

@@ -44,10 +44,11 @@ QList<QAction *> entries(const QMenu *menu) {
     return found;
 }
 
+// The headings: entries that can be neither chosen nor checked.
 QStringList sections(const QMenu *menu) {
     QStringList titles;
     for (QAction *action : menu->actions()) {
-        if (action->isSeparator())
+        if (!action->isSeparator() && !action->isCheckable() && !action->isEnabled())
             titles << action->text();
     }
     return titles;
