@@ -12,11 +12,13 @@
 #include "app/AppState.h"
 #include "app/MainWindow.h"
 #include "app/SlidingStackedWidget.h"
+#include "channels/ChannelKeys.h"
 #include "channels/ChannelMarks.h"
 #include "channels/ChannelSearchBar.h"
 #include "channels/HomeWidget.h"
 #include "channels/LoadImageUrl.h"
 #include "channels/PlayListToolBar.h"
+#include "channels/ZapNumberEntry.h"
 #include "player/PlayerToolBar.h"
 #include "service/JsonRpc.h"
 #include "vlc/VlcInstance.h"
@@ -147,6 +149,17 @@ int main(int argc, char *argv[]) {
     home->searchBar()->focusField();
     QTest::qWait(500);
     ok &= save(folder, QStringLiteral("browser_search") + suffix);
+
+    // That result playing, its group marked in the strip, and a channel
+    // number being typed over the picture.
+    QTest::keyClick(home->searchBar()->field(), Qt::Key_Return);
+    QTest::qWait(4000);
+    ZapNumberEntry *number = home->keys()->numberEntry();
+    number->setLimit(home->channelRecords().size());
+    number->addDigit(1);
+    QTest::qWait(300);
+    ok &= save(folder, QStringLiteral("browser_number") + suffix);
+    number->cancel();
     home->searchBar()->clearSearch();
 
     home->stop();
