@@ -7,7 +7,7 @@
 set -eu
 dir=$(mktemp -d)
 trap 'kill "$server" 2>/dev/null || true; wait "$server" 2>/dev/null || true; rm -rf "$dir"' EXIT
-Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$dir/display" 2>"$dir/log" &
+Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$dir/display" >"$dir/log" 2>&1 &
 server=$!
 # The number arrives once the server accepts clients; a server that dies
 # first says why.
