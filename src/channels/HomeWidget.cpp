@@ -949,15 +949,15 @@ void HomeWidget::playCurrentChannel() {
     }
     // A search result belongs to no group on show: its own group takes the
     // mark, so that the strip still says where the channel plays.
-    int groupRow = strip->currentRow();
-    for (int i = 0; groupRow < 0 && i < groups.size(); ++i) {
+    int markedGroup = strip->currentRow();
+    for (int i = 0; markedGroup < 0 && i < groups.size(); ++i) {
         if (groups.at(i).toObject().value(idKey).toInt() ==
             record.value(QStringLiteral("group_id")).toInt())
-            groupRow = i;
+            markedGroup = i;
     }
     if (QListWidgetItem *previous = strip->item(playingGroupRow))
         previous->setData(groupPlayingRole, QStringLiteral("0"));
-    if (QListWidgetItem *group = strip->item(groupRow))
+    if (QListWidgetItem *group = strip->item(markedGroup))
         group->setData(groupPlayingRole, QStringLiteral("1"));
     list->item(row)->setData(ListItemDelegate::PlayingRole, QStringLiteral("1"));
     list->setCurrentRow(row);
@@ -968,7 +968,7 @@ void HomeWidget::playCurrentChannel() {
         m_topBar->toggleGuide();
 
     playingChannelId = record.value(idKey).toInt();
-    playingGroupRow = groupRow;
+    playingGroupRow = markedGroup;
     WatchHistory::add(WatchHistory::currentPlaylistKey(), playingChannelId);
     addRecentGroup();
     // The rows take the new mark in place; the played row stays selected
