@@ -33,6 +33,8 @@ constexpr int sliceMs = 3;
 // it still keeps the service's connections busy.
 constexpr int maxOpenGuides = 12;
 constexpr int maxOpenLogos = 12;
+// Texts of an old load's programme pool freed at a time.
+constexpr int poolTextsPerStep = 512;
 
 const QString idKey = QStringLiteral("id");
 const QString groupIdKey = QStringLiteral("group_id");
@@ -116,10 +118,12 @@ void ChannelCatalog::retireLoadedData() {
             m_oldSchedules.push_back(std::move(schedule));
     }
     m_schedules.clear();
+    if (m_texts)
+        m_oldPools.push_back(std::move(m_texts));
     m_texts.reset();
     m_positions.clear();
     m_groupMembers.clear();
-    if (!m_oldChannels.isEmpty() || !m_oldSchedules.empty())
+    if (!m_oldChannels.isEmpty() || !m_oldSchedules.empty() || !m_oldPools.empty())
         m_cleanupTimer.start();
     emit cleared();
 }
@@ -130,6 +134,12 @@ void ChannelCatalog::releaseLeftovers() {
     while (slice.elapsed() < sliceMs) {
         if (!m_oldSchedules.empty()) {
             m_oldSchedules.pop_back();
+        } else if (!m_oldPools.empty()) {
+            // A schedule still read elsewhere (a player's overlay) keeps its
+            // pool whole, and frees it with itself.
+            std::shared_ptr<EpgStringPool> &pool = m_oldPools.back();
+            if (pool.use_count() > 1 || pool->releaseSome(poolTextsPerStep))
+                m_oldPools.pop_back();
         } else if (!m_oldChannels.isEmpty()) {
             QJsonArray &records = m_oldChannels.last();
             if (records.isEmpty())

@@ -183,6 +183,7 @@ private:
     // What earlier loads left behind, released a slice at a time.
     QVector<QJsonArray> m_oldChannels;
     std::vector<std::shared_ptr<EpgSchedule>> m_oldSchedules;
+    std::vector<std::shared_ptr<EpgStringPool>> m_oldPools;
     QStringList m_oldLogoFolders;
     std::unique_ptr<QDirIterator> m_oldLogos;
     QTimer m_cleanupTimer;
