@@ -6,23 +6,21 @@
 #include "app/Messages.h"
 #include "app/PageFlow.h"
 #include "app/SettingsKeys.h"
+#include "channels/ChannelCatalog.h"
 #include "channels/ChannelKeys.h"
 #include "channels/ChannelMarks.h"
 #include "channels/ChannelSearchBar.h"
 #include "channels/GroupItemDelegate.h"
 #include "channels/ListItemDelegate.h"
 #include "channels/LoadImageUrl.h"
-#include "channels/OfflinePlaylistReader.h"
 #include "channels/PlayListToolBar.h"
 #include "channels/WatchHistory.h"
 #include "epg/EpgSchedule.h"
-#include "epg/EpgStringPool.h"
 #include "epg/EpgWidget.h"
 #include "epg/XmlUrl.h"
 #include "player/PlayerButtomToolBar.h"
 #include "player/PlayerToolBar.h"
 #include "player/PlayerWidget.h"
-#include "service/JsonRpc.h"
 #include "service/ServiceError.h"
 #include "settings/DialogMainSettings.h"
 #include "ui_HomeWidget.h"
@@ -32,10 +30,6 @@
 
 #include <QCoreApplication>
 #include <QDebug>
-#include <QDir>
-#include <QDirIterator>
-#include <QElapsedTimer>
-#include <QFile>
 #include <QGuiApplication>
 #include <QListWidget>
 #include <QPainter>
@@ -50,7 +44,6 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <iterator>
 
 namespace {
 
@@ -58,24 +51,12 @@ constexpr int barHeight = 50;
 constexpr int leftPanelWidth = 420;
 constexpr int channelRowHeight = 70;
 constexpr int refreshInterval = 60000;
-// Per-channel work (starting requests, releasing what an earlier load left)
-// is done in slices of about this many milliseconds, one slice per turn of
-// the event loop.
-constexpr int sliceMs = 3;
-// Programme requests and logo downloads under way at once. Answers that
-// arrive while the window is busy wait in the event queue and are handled
-// in one go, so a small number keeps every turn of the event loop short;
-// it still keeps the service's connections busy.
-constexpr int maxOpenGuides = 12;
-constexpr int maxOpenLogos = 12;
-
 const QString idKey = QStringLiteral("id");
 const QString titleKey = QStringLiteral("title");
 const QString nameKey = QStringLiteral("name");
 const QString groupIdKey = QStringLiteral("group_id");
 const QString pictKey = QStringLiteral("pict");
 const QString epgKey = QStringLiteral("epg");
-const QString epgIdKey = QStringLiteral("epg_id");
 const QString hrefKey = QStringLiteral("href");
 const QString adultKey = QStringLiteral("adult");
 
@@ -140,17 +121,21 @@ HomeWidget::HomeWidget(QWidget *parent)
     m_epgPanel = new EpgWidget(this);
     m_epgPanel->hide();
 
-    m_requestTimer.setInterval(0);
-    m_requestTimer.setSingleShot(true);
-    connect(&m_requestTimer, &QTimer::timeout, this, &HomeWidget::sendRequestBatch);
-    m_cleanupTimer.setInterval(0);
-    connect(&m_cleanupTimer, &QTimer::timeout, this, &HomeWidget::releaseLeftovers);
+    m_catalog = new ChannelCatalog(this);
+    connect(m_catalog, &ChannelCatalog::cleared, this, &HomeWidget::forgetShownRows);
+    connect(m_catalog, &ChannelCatalog::channelsArrived, this, &HomeWidget::startRefreshTimer);
+    connect(m_catalog, &ChannelCatalog::groupsArrived, this, &HomeWidget::showArrivedGroups);
+    connect(m_catalog, &ChannelCatalog::logoArrived, this, &HomeWidget::showArrivedLogo);
+    connect(m_catalog, &ChannelCatalog::scheduleArrived, this, &HomeWidget::showArrivedSchedule);
+    connect(m_catalog, &ChannelCatalog::favoritesRead, this, &HomeWidget::showFavoritesRead);
+    connect(m_catalog, &ChannelCatalog::loadFinished, this, &HomeWidget::finishLoad);
+    connect(m_catalog, &ChannelCatalog::loadFailed, this, &HomeWidget::showLoadFailure);
 }
 
 HomeWidget::~HomeWidget() {
-    // The requests report to this page when they end, and the widget base
-    // would delete them only after this page has stopped being one.
-    delete m_requests;
+    // The catalogue's answers are shown by this page, and the widget base
+    // would delete it only after this page has stopped being one.
+    delete m_catalog;
 }
 
 QListWidget *HomeWidget::channelList() const {
@@ -233,126 +218,38 @@ void HomeWidget::stop() {
 }
 
 bool HomeWidget::requestsPending() const {
-    return m_requestedCount < channels.size() && !appState().offlineMode;
+    return m_catalog->requestsPending();
+}
+
+const QJsonArray &HomeWidget::channelRecords() const {
+    return m_catalog->channels();
+}
+
+QJsonArray &HomeWidget::favoriteList() {
+    return m_catalog->favoriteList();
+}
+
+QJsonArray &HomeWidget::privateList() {
+    return m_catalog->privateList();
+}
+
+bool HomeWidget::favoritesKnown() const {
+    return m_catalog->favoritesKnown();
+}
+
+bool HomeWidget::privateKnown() const {
+    return m_catalog->privateKnown();
 }
 
 QString HomeWidget::logoCacheDirectory() {
     return LoadImageUrl::cacheDirectory();
 }
 
-void HomeWidget::cancelChannelRequests() {
-    m_requestTimer.stop();
-    // Whatever the last load still waits for goes with it: its answers
-    // belong to a playlist that is no longer shown. Its session ends here
-    // if it has not ended yet.
-    delete m_requests;
-    m_requests = new QObject(this);
-    m_nextRequest = 0;
-    m_requested.clear();
-    m_requestedCount = 0;
-    m_nearRows.clear();
-    m_nextNear = 0;
-    m_groupRows.clear();
-    m_nextGroupRow = 0;
-    m_openGuides.clear();
-    m_openLogos = 0;
-    m_groupsLoaded = false;
-    m_groupsArrived = false;
-    m_loadFinished = false;
-    m_pendingReads = 0;
-    endSession();
-}
-
-void HomeWidget::retireLoadedData() {
-    // Freeing a long playlist with a week of programmes per channel takes
-    // seconds: it is handed over and released a slice at a time.
+void HomeWidget::forgetShownRows() {
+    // The rows' positions name records of a load that is gone.
     shownChannels = QJsonArray();
     m_shownPositions.clear();
     m_shownRows.clear();
-    m_guideMembers.clear();
-    m_askedGuides.clear();
-    if (!channels.isEmpty())
-        m_oldChannels.append(std::move(channels));
-    channels = QJsonArray();
-    for (auto &schedule : m_schedules) {
-        if (schedule)
-            m_oldSchedules.push_back(std::move(schedule));
-    }
-    m_schedules.clear();
-    m_texts.reset();
-    m_positions.clear();
-    m_groupMembers.clear();
-    if (!m_oldChannels.isEmpty() || !m_oldSchedules.empty())
-        m_cleanupTimer.start();
-}
-
-void HomeWidget::releaseLeftovers() {
-    QElapsedTimer slice;
-    slice.start();
-    while (slice.elapsed() < sliceMs) {
-        if (!m_oldSchedules.empty()) {
-            m_oldSchedules.pop_back();
-        } else if (!m_oldChannels.isEmpty()) {
-            QJsonArray &records = m_oldChannels.last();
-            if (records.isEmpty())
-                m_oldChannels.removeLast();
-            else
-                records.removeLast();
-        } else if (m_oldLogos) {
-            if (m_oldLogos->hasNext()) {
-                QFile::remove(m_oldLogos->next());
-            } else {
-                const QString folder = m_oldLogos->path();
-                m_oldLogos.reset();
-                QDir(folder).removeRecursively();
-            }
-        } else if (!m_oldLogoFolders.isEmpty()) {
-            m_oldLogos = std::make_unique<QDirIterator>(m_oldLogoFolders.takeFirst(),
-                                                        QDir::Files | QDir::Hidden);
-        } else {
-            m_cleanupTimer.stop();
-            return;
-        }
-    }
-}
-
-void HomeWidget::endSession() {
-    if (m_sessionToken.isEmpty())
-        return;
-    auto *rpc = new JsonRpc(this);
-    connect(rpc, &JsonRpc::settled, rpc, &QObject::deleteLater);
-    rpc->logout(m_sessionToken);
-    m_sessionToken.clear();
-}
-
-void HomeWidget::endSessionWhenDone() {
-    // The programme requests use the session's token, the guide search
-    // even after its first answer: the session ends once the groups are in
-    // and every programme request has been sent and has finished.
-    if (m_groupsLoaded && m_requestedCount >= channels.size() && m_openGuides.isEmpty())
-        endSession();
-}
-
-void HomeWidget::guideFinished(QObject *guide) {
-    if (m_openGuides.remove(guide)) {
-        guide->removeEventFilter(this);
-        scheduleRequests();
-        endSessionWhenDone();
-    }
-}
-
-void HomeWidget::logoFinished() {
-    --m_openLogos;
-    scheduleRequests();
-}
-
-bool HomeWidget::eventFilter(QObject *watched, QEvent *event) {
-    // A programme fetcher releases each of its service calls once answered;
-    // with none left it has either delivered, found nothing or failed.
-    if (event->type() == QEvent::ChildRemoved && m_openGuides.contains(watched) &&
-        watched->findChildren<JsonRpc *>(QString(), Qt::FindDirectChildrenOnly).isEmpty())
-        guideFinished(watched);
-    return QWidget::eventFilter(watched, event);
 }
 
 void HomeWidget::reload() {
@@ -374,106 +271,29 @@ void HomeWidget::reload() {
     playingGroupRow = -1;
     ui->listWidget->clear();
     ui->listWidget_2->clear();
-    retireLoadedData();
     groups = QJsonArray();
-    favoriteIds = QJsonArray();
-    privateIds = QJsonArray();
-    // An offline playlist keeps no marks: its empty lists are all there is.
-    m_favoritesKnown = state.offlineMode;
-    m_privateKnown = state.offlineMode;
     m_channelDelegate->forgetLogos();
     if (refreshTimerId) {
         killTimer(refreshTimerId);
         refreshTimerId = 0;
     }
-    cancelChannelRequests();
     m_playListBar->setMarksAvailable(!state.offlineMode);
     m_playListBar->setFavorite(false);
     m_playListBar->setPrivate(false);
-
-    if (state.offlineMode) {
-        loadOfflinePlaylist();
-        return;
-    }
-    JsonRpc *rpc = newCall();
-    connect(rpc, &JsonRpc::done, this, &HomeWidget::LoginDone);
-    rpc->login(state.userName, state.password, state.deviceKey);
-}
-
-JsonRpc *HomeWidget::newCall(bool loadStep) {
-    // Part of the current load: a new load drops it unanswered. Once
-    // answered it goes by itself.
-    auto *rpc = new JsonRpc(m_requests);
-    if (loadStep) {
-        connect(rpc, &JsonRpc::error, this, &HomeWidget::rpcError);
-        // An answer that is no JSON object ends the load as a failure too.
-        ServiceError::onUnanswered(rpc, this, [this] { failLoad(QString()); });
-    } else {
-        connect(rpc, &JsonRpc::error, this,
-                [](const QString &message) { qDebug() << "channel marks not read:" << message; });
-    }
-    connect(rpc, &JsonRpc::settled, rpc, &QObject::deleteLater);
-    return rpc;
-}
-
-void HomeWidget::loadOfflinePlaylist() {
-    QJsonArray fileGroups;
-    if (!OfflinePlaylistReader::read(DataPaths::resolve(appState().playlistSource), channels,
-                                     fileGroups))
-        qDebug() << "offline playlist cannot be read:" << appState().playlistSource;
-    LoadChanelDone(QJsonValue(QString()));
-    LoadGroupDone(fileGroups);
+    // An offline playlist is read, and shown, before this returns.
+    m_catalog->reload();
 }
 
 void HomeWidget::LoginDone(const QJsonValue &result) {
-    token = result.toString();
-    m_sessionToken = token;
-    const int playlistId = appState().playlistId;
-
-    JsonRpc *channelCall = newCall();
-    connect(channelCall, &JsonRpc::done, this, &HomeWidget::LoadChanelDone);
-    channelCall->getChannels(token, playlistId);
-
-    const struct {
-        QString key;
-        void (HomeWidget::*slot)(const QJsonValue &);
-    } reads[] = {
-        {ChannelMarks::favoritesKey(playlistId), &HomeWidget::GetFavoriteDone},
-        {ChannelMarks::privateKey(playlistId), &HomeWidget::GetPrivateDone},
-        {ChannelMarks::parentPasswordKey(), &HomeWidget::GetParentPasswordDone},
-    };
-    m_pendingReads = int(std::size(reads));
-    for (const auto &read : reads) {
-        JsonRpc *rpc = newCall(false);
-        connect(rpc, &JsonRpc::done, this, read.slot);
-        // Read or not, the load may end once the marks are settled: a
-        // channel list shown before them would play private channels
-        // without a word or store marks over ones it never saw.
-        connect(rpc, &JsonRpc::settled, this, [this] {
-            --m_pendingReads;
-            finishLoadWhenReady();
-        });
-        rpc->getDevopt(read.key, token);
-    }
+    m_catalog->LoginDone(result);
 }
 
 void HomeWidget::rpcError(const QString &message) {
-    qDebug() << "channel browser:" << message;
-    // The transport has shown its alert and ended the busy state; the load
-    // is over all the same.
-    if (ServiceError::isConnectionFailure(message)) {
-        m_groupsLoaded = true;
-        endSessionWhenDone();
-        return;
-    }
-    failLoad(message);
+    m_catalog->rpcError(message);
 }
 
-void HomeWidget::failLoad(const QString &error) {
-    // Nothing more comes for this load: the session may end once the
-    // programme requests are through, and the page takes clicks again.
-    m_groupsLoaded = true;
-    endSessionWhenDone();
+void HomeWidget::showLoadFailure(const QString &error) {
+    // Nothing more comes for this load: the page takes clicks again.
     SharedOverlay::hideBusy();
 
     AppState &state = appState();
@@ -527,240 +347,79 @@ void HomeWidget::failLoad(const QString &error) {
 }
 
 void HomeWidget::LoadChanelDone(const QJsonValue &result) {
-    const bool offline = appState().offlineMode;
-    // The logos of the last load are moved out of the way at once and
-    // deleted a few at a time.
-    const QStringList retired = LoadImageUrl::retireCache();
-    for (const QString &folder : retired) {
-        if (!m_oldLogoFolders.contains(folder) && !(m_oldLogos && m_oldLogos->path() == folder))
-            m_oldLogoFolders << folder;
-    }
-    if (!m_oldLogoFolders.isEmpty())
-        m_cleanupTimer.start();
-    if (!offline) {
-        retireLoadedData();
-        channels = result.toArray();
-    }
+    m_catalog->LoadChanelDone(result);
+}
 
-    m_schedules.resize(channels.size());
-    m_positions.reserve(channels.size());
-    for (int i = 0; i < channels.size(); ++i) {
-        const QJsonObject record = channels.at(i).toObject();
-        m_positions[record.value(idKey).toInt()].append(i);
-        m_groupMembers[record.value(groupIdKey).toInt()].append(i);
-        const int epgId = record.value(epgIdKey).toInt();
-        if (epgId != 0)
-            m_guideMembers[epgId].append(i);
-    }
-
-    // An offline playlist has no account and no addresses of logos or
-    // programme data: nothing is asked of the service for it.
-    if (!offline)
-        startChannelRequests();
-
-    if (!offline) {
-        JsonRpc *rpc = newCall();
-        connect(rpc, &JsonRpc::done, this, &HomeWidget::LoadGroupDone);
-        rpc->getGroups(token);
-    }
-
+void HomeWidget::startRefreshTimer() {
     if (refreshTimerId)
         killTimer(refreshTimerId);
     refreshTimerId = startTimer(refreshInterval, Qt::CoarseTimer);
 }
 
-void HomeWidget::startChannelRequests() {
-    m_nextRequest = 0;
-    m_requested.assign(size_t(channels.size()), false);
-    m_requestedCount = 0;
-    scheduleRequests();
-}
-
-void HomeWidget::scheduleRequests() {
-    // Nothing is asked for before the load has set its requests up (never
-    // for an offline playlist).
-    if (size_t(m_requestedCount) < m_requested.size() && !m_requestTimer.isActive())
-        m_requestTimer.start();
-}
-
-int HomeWidget::nextRequestPosition() {
-    const auto take = [this](const QVector<int> &queue, int &next) {
-        while (next < queue.size()) {
-            const int position = queue.at(next++);
-            if (position >= 0 && size_t(position) < m_requested.size() && !m_requested[position])
-                return position;
-        }
-        return -1;
-    };
-    int position = take(m_nearRows, m_nextNear);
-    if (position < 0)
-        position = take(m_groupRows, m_nextGroupRow);
-    while (position < 0 && size_t(m_nextRequest) < m_requested.size()) {
-        if (!m_requested[m_nextRequest])
-            position = m_nextRequest;
-        ++m_nextRequest;
-    }
-    if (position >= 0) {
-        m_requested[position] = true;
-        ++m_requestedCount;
-    }
-    return position;
-}
-
 void HomeWidget::prioritiseVisibleRows() {
-    if (size_t(m_requestedCount) >= m_requested.size() || m_shownPositions.isEmpty())
+    if (!m_catalog->requestsPending() || m_shownPositions.isEmpty())
         return;
     int first = 0;
     int screen = 0;
     rowsOnScreen(&first, &screen);
     const int count = m_shownPositions.size();
-    m_nearRows.clear();
-    m_nextNear = 0;
-    const auto add = [this, count](int from, int to) {
+    QVector<int> near;
+    const auto add = [this, count, &near](int from, int to) {
         for (int row = std::max(0, from); row < std::min(count, to); ++row)
-            m_nearRows.append(m_shownPositions.at(row));
+            near.append(m_shownPositions.at(row));
     };
     add(first, first + screen);
     add(first + screen, first + 2 * screen);
     add(first - screen, first);
-    scheduleRequests();
-}
-
-void HomeWidget::sendRequestBatch() {
-    QElapsedTimer slice;
-    slice.start();
-    while (size_t(m_requestedCount) < m_requested.size() && m_openGuides.size() < maxOpenGuides &&
-           m_openLogos < maxOpenLogos) {
-        const int position = nextRequestPosition();
-        if (position < 0)
-            break;
-        const QJsonObject record = channels.at(position).toObject();
-        const QString pict = record.value(pictKey).toString();
-        const int epgId = record.value(epgIdKey).toInt();
-        const int id = record.value(idKey).toInt();
-        // An empty address names no file to fetch.
-        if (!pict.isEmpty()) {
-            auto *logo = new LoadImageUrl(m_requests);
-            connect(logo, &LoadImageUrl::GetImageDone, this, &HomeWidget::ImageDone);
-            connect(logo, &LoadImageUrl::GetImageDone, logo, &QObject::deleteLater);
-            // Done or failed, a download ends with its object.
-            connect(logo, &QObject::destroyed, this, &HomeWidget::logoFinished);
-            ++m_openLogos;
-            logo->load(pict, id);
-        }
-        // A guide id already asked for in this load brings this channel's
-        // programmes with the first channel's answer. Id 0 is looked up by
-        // channel, so each of those is asked for on its own.
-        if (epgId == 0 || !m_askedGuides.contains(epgId)) {
-            if (epgId != 0)
-                m_askedGuides.insert(epgId);
-            auto *guide = new XmlUrl(m_requests);
-            connect(guide, &XmlUrl::GetEpgDoneEmit, this, &HomeWidget::EpgDone);
-            m_openGuides.insert(guide);
-            guide->installEventFilter(this);
-            guide->requestEpg(token, QString::number(epgId), id);
-        }
-        if (slice.elapsed() >= sliceMs) {
-            scheduleRequests();
-            break;
-        }
-    }
-    endSessionWhenDone();
-}
-
-int HomeWidget::positionOf(int id) const {
-    const auto found = m_positions.constFind(id);
-    return found == m_positions.constEnd() ? -1 : found->first();
+    m_catalog->prioritise(near);
 }
 
 void HomeWidget::EpgDone(int &id, const QJsonValue &result, XmlUrl &xmlUrl) {
-    xmlUrl.deleteLater();
-    guideFinished(&xmlUrl);
-    const int position = positionOf(id);
-    if (position < 0)
-        return;
-    const int epgId = channels.at(position).toObject().value(epgIdKey).toInt();
-    const QVector<int> sharing =
-        epgId != 0 ? m_guideMembers.value(epgId, {position}) : QVector<int>{position};
-    // Read once into the load's compact form; the raw answer is not kept.
-    if (!m_texts)
-        m_texts = std::make_shared<EpgStringPool>();
-    const auto schedule = std::make_shared<EpgSchedule>(result, m_texts);
-    for (int member : sharing) {
-        m_schedules[member] = schedule;
-        updateRowsOf(member);
-        if (m_player)
-            m_player->updateChannel(channels.at(member).toObject());
-    }
+    m_catalog->EpgDone(id, result, xmlUrl);
+}
+
+void HomeWidget::showArrivedSchedule(int position) {
+    updateRowsOf(position);
+    if (m_player)
+        m_player->updateChannel(m_catalog->channels().at(position).toObject());
 }
 
 void HomeWidget::ImageDone(int &id, QString &path) {
-    const int position = positionOf(id);
-    if (position < 0)
-        return;
-    QJsonObject record = channels.at(position).toObject();
-    record.insert(pictKey, path);
-    channels.replace(position, record);
+    m_catalog->ImageDone(id, path);
+}
+
+void HomeWidget::showArrivedLogo(int position, const QString &path) {
     m_channelDelegate->forgetLogo(path);
     updateRowsOf(position);
     if (m_player)
-        m_player->updateChannel(record);
+        m_player->updateChannel(m_catalog->channels().at(position).toObject());
 }
 
 void HomeWidget::LoadGroupDone(const QJsonValue &result) {
-    m_groupsLoaded = true;
-    endSessionWhenDone();
-
-    // The favourites read before the channels came: now it shows whether
-    // any of them is in this playlist.
-    if (hasFavoritesGroup() && !anyFavoriteListed())
-        removeFavoritesGroup();
-    const QJsonArray received = result.toArray();
-    for (const QJsonValue &value : received) {
-        const QJsonObject group = value.toObject();
-        // A group without channels is not listed, nor one whose id does not
-        // read as a number above 0: 0 is the favourites' own, and a group
-        // taken for them would come and go with the order of the answers.
-        const int id = group.value(idKey).toInt();
-        if (id <= 0 || !m_groupMembers.contains(id))
-            continue;
-        groups.append(group);
-        ui->listWidget_2->addItem(groupRow(group.value(titleKey).toString()));
-    }
-    addRecentGroup();
-
-    showGroup(0);
-    m_groupsArrived = true;
-    finishLoadWhenReady();
+    m_catalog->LoadGroupDone(result);
 }
 
-void HomeWidget::finishLoadWhenReady() {
-    if (!m_groupsArrived || m_pendingReads > 0 || m_loadFinished)
-        return;
-    m_loadFinished = true;
+void HomeWidget::showArrivedGroups(const QJsonArray &received) {
+    // The favourites read before the channels came: now it shows whether
+    // any of them is in this playlist.
+    if (hasFavoritesGroup() && !m_catalog->anyListed(m_catalog->favoriteList()))
+        removeFavoritesGroup();
+    for (const QJsonValue &value : received) {
+        groups.append(value);
+        ui->listWidget_2->addItem(groupRow(value.toObject().value(titleKey).toString()));
+    }
+    addRecentGroup();
+    showGroup(0);
+}
+
+void HomeWidget::finishLoad() {
     SharedOverlay::hideBusy();
     resumeLastChannel();
     emit groupsShown();
 }
 
-const EpgSchedule &HomeWidget::scheduleAt(int position) {
-    std::shared_ptr<EpgSchedule> &schedule = m_schedules[position];
-    if (!schedule) {
-        // Records without programme data (all of an offline playlist)
-        // share one empty schedule.
-        static const EpgSchedule none;
-        const QJsonValue epg = channels.at(position).toObject().value(epgKey);
-        if (!epg.isArray())
-            return none;
-        if (!m_texts)
-            m_texts = std::make_shared<EpgStringPool>();
-        schedule = std::make_shared<EpgSchedule>(epg, m_texts);
-    }
-    return *schedule;
-}
-
 void HomeWidget::appendChannelRow(int position, const QDateTime &now) {
-    const QJsonObject record = channels.at(position).toObject();
+    const QJsonObject record = m_catalog->channels().at(position).toObject();
     m_shownRows[position].append(shownChannels.size());
     shownChannels.append(record);
     m_shownPositions.append(position);
@@ -773,8 +432,8 @@ void HomeWidget::appendChannelRow(int position, const QDateTime &now) {
 }
 
 void HomeWidget::fillRow(QListWidgetItem *item, int position, const QDateTime &now) {
-    const QJsonObject record = channels.at(position).toObject();
-    const EpgProgramme programme = scheduleAt(position).current(now);
+    const QJsonObject record = m_catalog->channels().at(position).toObject();
+    const EpgProgramme programme = m_catalog->scheduleAt(position).current(now);
     // setData() repaints only a role that changed, so an unchanged row
     // costs no paint at the minute refresh.
     item->setData(Qt::DisplayRole, record.value(titleKey).toString());
@@ -794,7 +453,7 @@ void HomeWidget::updateRowsOf(int position) {
     if (rows == m_shownRows.constEnd())
         return;
     const QDateTime now = Clock::now();
-    const QJsonValue record = channels.at(position);
+    const QJsonValue record = m_catalog->channels().at(position);
     for (int row : *rows) {
         shownChannels.replace(row, record);
         if (QListWidgetItem *item = ui->listWidget->item(row))
@@ -815,24 +474,24 @@ void HomeWidget::showGroup(int row) {
         // Channels no longer in the playlist are left out.
         const QVector<int> recent = WatchHistory::channels(WatchHistory::currentPlaylistKey());
         for (int id : recent) {
-            if (positionOf(id) >= 0)
-                appendChannelRow(positionOf(id), now);
+            const int position = m_catalog->positionOf(id);
+            if (position >= 0)
+                appendChannelRow(position, now);
         }
     } else if (groupId != 0) {
-        const QVector<int> members = m_groupMembers.value(groupId);
+        const QVector<int> members = m_catalog->membersOf(groupId);
         for (int position : members)
             appendChannelRow(position, now);
     } else {
-        for (const QJsonValue &favorite : qAsConst(favoriteIds)) {
-            const QVector<int> positions = m_positions.value(favorite.toString().toInt());
+        for (const QJsonValue &favorite : qAsConst(m_catalog->favoriteList())) {
+            const QVector<int> positions = m_catalog->positionsOf(favorite.toString().toInt());
             for (int position : positions)
                 appendChannelRow(position, now);
         }
     }
     ui->listWidget_2->setCurrentRow(row);
     // What is on screen is asked for first, then the rest of the group.
-    m_groupRows = m_shownPositions;
-    m_nextGroupRow = 0;
+    m_catalog->setGroupOrder(m_shownPositions);
     prioritiseVisibleRows();
 }
 
@@ -843,7 +502,7 @@ void HomeWidget::showPositions(const QVector<int> &positions) {
     m_shownRows.clear();
     const QDateTime now = Clock::now();
     for (int position : positions) {
-        if (position >= 0 && position < channels.size())
+        if (position >= 0 && position < m_catalog->channels().size())
             appendChannelRow(position, now);
     }
     ui->listWidget_2->setCurrentRow(-1);
@@ -863,14 +522,15 @@ QJsonObject HomeWidget::currentChannel() const {
         return QJsonObject();
     // The record as it is now: a logo or programme data may have come in
     // since the row was made.
-    return channels.at(m_shownPositions.at(row)).toObject();
+    return m_catalog->channels().at(m_shownPositions.at(row)).toObject();
 }
 
 QJsonArray HomeWidget::currentChannelDays() const {
     const int row = currentChannelRow();
     if (row < 0 || row >= m_shownPositions.size())
         return QJsonArray();
-    const std::shared_ptr<EpgSchedule> &schedule = m_schedules[m_shownPositions.at(row)];
+    const std::shared_ptr<const EpgSchedule> schedule =
+        m_catalog->scheduleAtPosition(m_shownPositions.at(row));
     if (schedule)
         return schedule->days();
     // A record that came with its programmes (read once into its schedule
@@ -879,10 +539,7 @@ QJsonArray HomeWidget::currentChannelDays() const {
 }
 
 std::shared_ptr<const EpgSchedule> HomeWidget::scheduleOf(int channelId) const {
-    const int position = positionOf(channelId);
-    if (position < 0 || size_t(position) >= m_schedules.size())
-        return nullptr;
-    return m_schedules[position];
+    return m_catalog->scheduleOf(channelId);
 }
 
 EpgProgramme HomeWidget::programmeNow(const QJsonObject &channel) {
@@ -910,8 +567,8 @@ void HomeWidget::chnaelListDoubleClick(QListWidgetItem *) {
     // Compared as numbers, so that no spelling of an id in the stored list
     // lets a private channel play without the password. Until the private
     // list has been read every channel may be private: unknown is locked.
-    if (adult || !m_privateKnown ||
-        ChannelMarks::contains(privateIds, record.value(idKey).toInt())) {
+    if (adult || !m_catalog->privateKnown() ||
+        ChannelMarks::contains(m_catalog->privateList(), record.value(idKey).toInt())) {
         // The parental page plays the channel once the right password is in.
         auto *dialog = new DialogMainSettings(nullptr, true, true);
         dialog->setAttribute(Qt::WA_DeleteOnClose);
@@ -982,7 +639,8 @@ void HomeWidget::addRecentGroup() {
             return;
     }
     const QVector<int> recent = WatchHistory::channels(WatchHistory::currentPlaylistKey());
-    if (std::none_of(recent.begin(), recent.end(), [this](int id) { return positionOf(id) >= 0; }))
+    if (std::none_of(recent.begin(), recent.end(),
+                     [this](int id) { return m_catalog->positionOf(id) >= 0; }))
         return;
     // Last in the strip, so that the rows before it keep their numbers.
     const QString title = msg("recent");
@@ -993,16 +651,16 @@ void HomeWidget::addRecentGroup() {
 void HomeWidget::resumeLastChannel() {
     const QVector<int> recent = WatchHistory::channels(WatchHistory::currentPlaylistKey());
     // Until the private list is read any channel may be private.
-    if (recent.isEmpty() || !m_privateKnown || !WatchHistory::resumeEnabled())
+    if (recent.isEmpty() || !m_catalog->privateKnown() || !WatchHistory::resumeEnabled())
         return;
-    const int position = positionOf(recent.first());
+    const int position = m_catalog->positionOf(recent.first());
     if (position < 0)
         return;
-    const QJsonObject record = channels.at(position).toObject();
+    const QJsonObject record = m_catalog->channels().at(position).toObject();
     // A private or adult channel waits until it is asked for with the
     // password: it never starts by itself.
     if (ChannelMarks::isAdult(record.value(adultKey)) ||
-        ChannelMarks::contains(privateIds, recent.first()))
+        ChannelMarks::contains(m_catalog->privateList(), recent.first()))
         return;
     const int groupId = record.value(groupIdKey).toInt();
     for (int row = 0; row < groups.size(); ++row) {
@@ -1073,29 +731,30 @@ void HomeWidget::refreshRows() {
 }
 
 void HomeWidget::GetFavoriteDone(const QJsonValue &result) {
-    setFavoritesRead(ChannelMarks::decode(result));
+    m_catalog->GetFavoriteDone(result);
 }
 
 void HomeWidget::GetPrivateDone(const QJsonValue &result) {
-    setPrivateRead(ChannelMarks::decode(result));
+    m_catalog->GetPrivateDone(result);
 }
 
 void HomeWidget::setFavoritesRead(const QJsonArray &ids) {
-    favoriteIds = ids;
-    m_favoritesKnown = true;
-    if (hasFavoritesGroup() || !channels.isEmpty())
+    m_catalog->setFavoritesRead(ids);
+}
+
+void HomeWidget::showFavoritesRead() {
+    if (hasFavoritesGroup() || !m_catalog->channels().isEmpty())
         refreshFavoritesGroup();
-    else if (!favoriteIds.isEmpty())
+    else if (!m_catalog->favoriteList().isEmpty())
         insertFavoritesGroup();
 }
 
 void HomeWidget::setPrivateRead(const QJsonArray &ids) {
-    privateIds = ids;
-    m_privateKnown = true;
+    m_catalog->setPrivateRead(ids);
 }
 
 void HomeWidget::GetParentPasswordDone(const QJsonValue &result) {
-    appState().parentPassword = result.toString();
+    m_catalog->GetParentPasswordDone(result);
 }
 
 bool HomeWidget::hasFavoritesGroup() const {
@@ -1111,14 +770,6 @@ void HomeWidget::insertFavoritesGroup() {
     // The rows below moved down by one, the playing one too.
     if (playingGroupRow >= 0)
         ++playingGroupRow;
-}
-
-bool HomeWidget::anyFavoriteListed() const {
-    for (const QJsonValue &favorite : favoriteIds) {
-        if (m_positions.contains(favorite.toString().toInt()))
-            return true;
-    }
-    return false;
 }
 
 void HomeWidget::removeFavoritesGroup() {
@@ -1138,11 +789,11 @@ void HomeWidget::refreshFavoritesGroup() {
         const int current = strip->currentRow();
         if (current >= 0 && groups.at(current).toObject().value(idKey).toInt() == 0)
             showGroup(current);
-        if (!anyFavoriteListed()) {
+        if (!m_catalog->anyListed(m_catalog->favoriteList())) {
             removeFavoritesGroup();
             showGroup(0);
         }
-    } else if (anyFavoriteListed()) {
+    } else if (m_catalog->anyListed(m_catalog->favoriteList())) {
         insertFavoritesGroup();
     }
 }
@@ -1152,8 +803,8 @@ void HomeWidget::showMarksOfCurrentChannel() {
         return;
     const int id = currentChannel().value(idKey).toInt();
     const bool channel = currentChannelRow() >= 0;
-    m_playListBar->setFavorite(channel && ChannelMarks::contains(favoriteIds, id));
-    m_playListBar->setPrivate(channel && ChannelMarks::contains(privateIds, id));
+    m_playListBar->setFavorite(channel && ChannelMarks::contains(m_catalog->favoriteList(), id));
+    m_playListBar->setPrivate(channel && ChannelMarks::contains(m_catalog->privateList(), id));
 }
 
 void HomeWidget::ShowContextMenu(const QPoint &) {}

@@ -20,19 +20,18 @@
 namespace Ui {
 class HomeWidget;
 }
+class ChannelCatalog;
 class ChannelKeys;
 class ChannelSearchBar;
 class EpgSchedule;
 class EpgStringPool;
 class EpgWidget;
-class JsonRpc;
 class ListItemDelegate;
 class PlayListToolBar;
 class PlayerButtomToolBar;
 class PlayerToolBar;
 class PlayerWidget;
 class QDateTime;
-class QDirIterator;
 class QListWidget;
 class QListWidgetItem;
 class QSplitter;
@@ -43,17 +42,13 @@ class XmlUrl;
 // the channel list of the chosen group and the playlist toolbar on the left,
 // the player between its two toolbars on the right.
 //
-// A load cycle (reload()) signs in, reads the channels, the favourite and
-// private lists and the parental password, then the groups; an offline
-// playlist is read from its file instead and nothing is sent. Each channel
-// then gets its logo and its programme data, a few requests at a time so
-// that a long playlist does not freeze the window; the session is signed
-// out once the last programme request is through. Channels that share a
-// guide id share one programme request and one compact schedule; the
-// records keep no programme data. The rows on screen are asked for first. A
-// row shows a logo or programme list as soon as it arrives, and the rows on
-// and near the screen are updated in place once a minute so that the
-// current programme stays fresh.
+// The records, the marks, the schedules and the loading belong to a
+// ChannelCatalog (catalog()); the page shows what it holds. A load cycle
+// (reload()) ends with the first group on screen. The rows on screen are
+// asked for first. A row shows a logo or programme list as soon as it
+// arrives, and the rows on and near the screen are updated in place once a
+// minute so that the current programme stays fresh. The load's slots are
+// kept here under their names and hand over to the catalogue.
 class HomeWidget : public QWidget {
     Q_OBJECT
 
@@ -121,8 +116,11 @@ public:
     // Where in channelRecords() the record of each row shown is.
     const QVector<int> &shownPositions() const { return m_shownPositions; }
 
+    // The channel data and its loading.
+    ChannelCatalog *catalog() const { return m_catalog; }
+
     // Read-only views for the toolbar and for tests.
-    const QJsonArray &channelRecords() const { return channels; }
+    const QJsonArray &channelRecords() const;
     const QJsonArray &groupRecords() const { return groups; }
     const QJsonArray &shownChannelRecords() const { return shownChannels; }
     int playingChannel() const { return playingChannelId; }
@@ -130,12 +128,12 @@ public:
     int refreshTimer() const { return refreshTimerId; }
     // The marks, as decimal ids in stored order. The toolbar changes them
     // before the service confirms a change.
-    QJsonArray &favoriteList() { return favoriteIds; }
-    QJsonArray &privateList() { return privateIds; }
+    QJsonArray &favoriteList();
+    QJsonArray &privateList();
     // Whether the lists of this load have been read from the service; a
     // list that was not read must never be stored.
-    bool favoritesKnown() const { return m_favoritesKnown; }
-    bool privateKnown() const { return m_privateKnown; }
+    bool favoritesKnown() const;
+    bool privateKnown() const;
     // A list as read from the service (the toolbar reads again when the
     // load's read failed).
     void setFavoritesRead(const QJsonArray &ids);
@@ -170,36 +168,22 @@ public slots:
     void ShowContextMenu(const QPoint &);
 
 protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void timerEvent(QTimerEvent *event) override;
 
 private:
     void buildPage();
-    // A service call of the current load. A failed load step (sign-in,
-    // channels, groups) ends the load with an alert; a failed mark read
-    // leaves its list unknown.
-    JsonRpc *newCall(bool loadStep = true);
-    void failLoad(const QString &error);
-    bool anyFavoriteListed() const;
-    void finishLoadWhenReady();
+    void showLoadFailure(const QString &error);
+    void showArrivedGroups(const QJsonArray &received);
+    void showFavoritesRead();
+    void finishLoad();
+    void startRefreshTimer();
+    void forgetShownRows();
+    void showArrivedLogo(int position, const QString &path);
+    void showArrivedSchedule(int position);
     void removeFavoritesGroup();
-    void loadOfflinePlaylist();
-    void startChannelRequests();
-    void sendRequestBatch();
-    void cancelChannelRequests();
-    void scheduleRequests();
-    // The next position whose logo and programmes are to be asked for, -1
-    // when every one has been.
-    int nextRequestPosition();
     // Puts the rows on screen and around them at the head of the requests.
     void prioritiseVisibleRows();
-    void logoFinished();
-    void retireLoadedData();
-    void releaseLeftovers();
-    void endSession();
-    void endSessionWhenDone();
-    void guideFinished(QObject *guide);
     void appendChannelRow(int position, const QDateTime &now);
     // Sets what the row of item shows for the record at position.
     void fillRow(QListWidgetItem *item, int position, const QDateTime &now);
@@ -222,74 +206,20 @@ private:
     // by itself.
     void resumeLastChannel();
     int playingRow() const;
-    // Index in channels of the first record with this id, -1 when none.
-    int positionOf(int id) const;
-    // The programmes of the record at position, read once.
-    const EpgSchedule &scheduleAt(int position);
 
     const QScopedPointer<Ui::HomeWidget> ui;
+    ChannelCatalog *m_catalog = nullptr;
 
-    QString token;
-    QJsonArray channels;
     QJsonArray groups;
     QJsonArray shownChannels;
-    QJsonArray favoriteIds;
-    QJsonArray privateIds;
     int playingChannelId = 0;
     int playingGroupRow = -1;
     int refreshTimerId = 0;
-    bool m_favoritesKnown = false;
-    bool m_privateKnown = false;
 
-    // Where in channels the record of each row of the list is.
+    // Where in the catalogue's channels the record of each row of the list
+    // is, and the row numbers in the list of each shown position.
     QVector<int> m_shownPositions;
-    // Channel id, and group id, -> positions in channels, in array order.
-    QHash<int, QVector<int>> m_positions;
-    QHash<int, QVector<int>> m_groupMembers;
-    // Row numbers in the list of each shown position.
     QHash<int, QVector<int>> m_shownRows;
-    // Non-zero guide id -> positions in channels that use it; each guide id
-    // is asked for once per load.
-    QHash<int, QVector<int>> m_guideMembers;
-    QSet<int> m_askedGuides;
-    // The programme data of each record, read once per answer and shared by
-    // the records of one guide id; the records keep none of the raw data.
-    // The schedules of a load keep their texts in one pool.
-    std::vector<std::shared_ptr<EpgSchedule>> m_schedules;
-    std::shared_ptr<EpgStringPool> m_texts;
-    // The requests of the current load (service calls, logos, programme
-    // data); a new load drops what is still under way.
-    QPointer<QObject> m_requests;
-    // Positions are asked for once each: first the rows on screen and a
-    // screen either side (m_nearRows, renewed as the list scrolls), then the
-    // rest of the group shown, then the playlist in order.
-    std::vector<bool> m_requested;
-    int m_requestedCount = 0;
-    QVector<int> m_nearRows;
-    int m_nextNear = 0;
-    QVector<int> m_groupRows;
-    int m_nextGroupRow = 0;
-    int m_nextRequest = 0;
-    QTimer m_requestTimer;
-    // The programme fetchers and logo downloads of the current load still
-    // at work.
-    QSet<QObject *> m_openGuides;
-    int m_openLogos = 0;
-    bool m_groupsLoaded = false;
-    // The groups are listed, and the mark reads still under way: the load
-    // ends when both are through.
-    bool m_groupsArrived = false;
-    int m_pendingReads = 0;
-    bool m_loadFinished = false;
-    // The token of the current load's session until it is signed out.
-    QString m_sessionToken;
-
-    // What earlier loads left behind, released a slice at a time.
-    QVector<QJsonArray> m_oldChannels;
-    std::vector<std::shared_ptr<EpgSchedule>> m_oldSchedules;
-    QStringList m_oldLogoFolders;
-    std::unique_ptr<QDirIterator> m_oldLogos;
-    QTimer m_cleanupTimer;
 
     bool m_built = false;
     ListItemDelegate *m_channelDelegate = nullptr;

@@ -10,6 +10,14 @@ int EpgStringPool::add(const QString &text) {
     return index;
 }
 
+bool EpgStringPool::releaseSome(int count) {
+    for (; count > 0 && !m_texts.isEmpty(); --count) {
+        m_indexes.remove(m_texts.last());
+        m_texts.removeLast();
+    }
+    return m_texts.isEmpty();
+}
+
 QString EpgStringPool::at(int index) const {
     return index >= 0 && index < m_texts.size() ? m_texts.at(index) : QString();
 }

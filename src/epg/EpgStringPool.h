@@ -15,6 +15,10 @@ public:
     // The text at index; empty for an index the pool never gave out.
     QString at(int index) const;
     int size() const { return m_texts.size(); }
+    // Drops up to count texts, the last given out first; true once none is
+    // left. The pool of a long playlist holds hundreds of thousands of
+    // texts, too many to free in one turn of the event loop.
+    bool releaseSome(int count);
 
 private:
     QVector<QString> m_texts;

@@ -99,6 +99,18 @@ private slots:
         QCOMPARE(b.current(quarterPastOne).value("duration"), QStringLiteral("01:30:00"));
         QCOMPARE(pool->at(-1), QString());
         QCOMPARE(pool->at(pool->size()), QString());
+
+        // Released a few at a time, the last first: the rest still read as
+        // before, and a text dropped is added again under a new index.
+        QVERIFY(!pool->releaseSome(2));
+        QCOMPARE(pool->size(), 4);
+        QCOMPARE(pool->at(3), QStringLiteral("A film"));
+        QCOMPARE(pool->at(4), QString());
+        QCOMPARE(pool->add(QStringLiteral("Sport")), 4);
+        QCOMPARE(pool->add(QStringLiteral("News")), 0);
+        QVERIFY(pool->releaseSome(5));
+        QCOMPARE(pool->size(), 0);
+        QVERIFY(pool->releaseSome(1));
     }
 };
 

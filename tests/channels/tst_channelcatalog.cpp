@@ -1,0 +1,200 @@
+// The channel data and its loading with no widget at all: a seeded playlist
+// of 1,001 channels from the local service, where the first and the last
+// channel share one guide id, and an offline playlist read from its file.
+
+#include "BrowserTestProcess.h"
+#include "DevServiceProcess.h"
+#include "SeededPlaylist.h"
+#include "TestSupport.h"
+
+#include "app/AppState.h"
+#include "app/Clock.h"
+#include "channels/ChannelCatalog.h"
+#include "epg/EpgSchedule.h"
+#include "epg/XmlUrl.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QJsonObject>
+#include <QSet>
+#include <QSignalSpy>
+#include <QtTest>
+
+namespace {
+
+constexpr int channelCount = 1001;
+constexpr int groupCount = 20;
+
+const QString idKey = QStringLiteral("id");
+const QString epgIdKey = QStringLiteral("epg_id");
+const QString fetched = QStringLiteral("api: get_epg ok");
+const QString signedOut = QStringLiteral("api: logout ok");
+
+int number(const QJsonValue &record, const QString &key) {
+    return record.toObject().value(key).toInt();
+}
+
+} // namespace
+
+class TestChannelCatalog : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void init();
+
+    void oneRequestAndOneScheduleForAGuideId();
+    void aNewLoadSignsTheLastOneOut();
+    void offlinePlaylistAsksNothing();
+
+private:
+    int countInLog(const QString &line) const { return m_service->output().count(line); }
+
+    BrowserTestProcess m_work;
+    QScopedPointer<ScopedSettings> m_settings;
+    QScopedPointer<DevServiceProcess> m_service;
+    QString m_token;
+    QJsonArray m_channels;
+};
+
+void TestChannelCatalog::initTestCase() {
+    QVERIFY(m_work.isValid());
+    m_settings.reset(new ScopedSettings);
+    m_service.reset(new DevServiceProcess(SeededPlaylist::serviceArguments(channelCount, true)));
+    QVERIFY2(m_service->start(), qPrintable(m_service->errorString()));
+    const int playlist = SeededPlaylist::select(*m_service, channelCount, &m_token);
+    QVERIFY(playlist > 0);
+    m_channels = m_service->call("get_channels", {m_token, playlist}).toArray();
+    QCOMPARE(m_channels.size(), channelCount);
+    // What the test is about: the first and the last channel share a guide.
+    QVERIFY(number(m_channels.at(0), epgIdKey) != 0);
+    QCOMPARE(number(m_channels.at(channelCount - 1), epgIdKey), number(m_channels.at(0), epgIdKey));
+}
+
+void TestChannelCatalog::cleanupTestCase() {
+    m_service.reset();
+    m_settings.reset();
+}
+
+void TestChannelCatalog::init() {
+    Clock::setNow(QDateTime());
+    appState().offlineMode = false;
+}
+
+void TestChannelCatalog::oneRequestAndOneScheduleForAGuideId() {
+    // Each guide id once; a channel without one is searched for, and then
+    // fetched when the search finds a guide.
+    QSet<int> guides;
+    int unguided = 0;
+    for (const QJsonValue &channel : qAsConst(m_channels)) {
+        const int epgId = number(channel, epgIdKey);
+        if (epgId != 0)
+            guides.insert(epgId);
+        else
+            ++unguided;
+    }
+    const bool searchFinds =
+        !m_service->call("find_epg", {QStringLiteral("0"), m_token}).toArray().isEmpty();
+    const int expected = guides.size() + (searchFinds ? unguided : 0);
+
+    const int fetchedBefore = countInLog(fetched);
+    const int signedOutBefore = countInLog(signedOut);
+    ChannelCatalog catalog;
+    QSignalSpy groups(&catalog, &ChannelCatalog::groupsArrived);
+    QSignalSpy finished(&catalog, &ChannelCatalog::loadFinished);
+    QSignalSpy arrived(&catalog, &ChannelCatalog::scheduleArrived);
+    catalog.reload();
+    QVERIFY(finished.wait(60000));
+    QCOMPARE(catalog.channels().size(), channelCount);
+    QCOMPARE(groups.size(), 1);
+    QCOMPARE(groups.at(0).at(0).toJsonArray().size(), groupCount);
+    QVERIFY(catalog.favoritesKnown());
+    QVERIFY(catalog.privateKnown());
+
+    // The load signs out once its last programme request has finished.
+    QTRY_VERIFY_WITH_TIMEOUT(countInLog(signedOut) > signedOutBefore, 120000);
+    QVERIFY(!catalog.requestsPending());
+    QCOMPARE(countInLog(fetched) - fetchedBefore, expected);
+
+    // The two channels of one guide hold one schedule and were both told;
+    // no record keeps the raw programme data.
+    const std::shared_ptr<const EpgSchedule> first =
+        catalog.scheduleOf(number(m_channels.at(0), idKey));
+    QVERIFY(first);
+    QCOMPARE(first.get(), catalog.scheduleOf(number(m_channels.at(channelCount - 1), idKey)).get());
+    QSet<int> told;
+    for (const QList<QVariant> &signal : qAsConst(arrived))
+        told.insert(signal.at(0).toInt());
+    QVERIFY(told.contains(0));
+    QVERIFY(told.contains(channelCount - 1));
+    for (const QJsonValue &record : catalog.channels())
+        QVERIFY(!record.toObject().contains(QStringLiteral("epg")));
+
+    // The schedule has on now what the service's own answer has.
+    const QJsonValue epg =
+        m_service->call("get_epg", {number(m_channels.at(0), epgIdKey), 10, m_token});
+    const QString onNow = XmlUrl().currentProgramme(epg).value(QStringLiteral("name"));
+    QVERIFY(onNow != QLatin1String("..."));
+    QCOMPARE(first->current(Clock::now()).value(QStringLiteral("name")), onNow);
+    QCOMPARE(&catalog.scheduleAt(channelCount - 1), first.get());
+
+    // All of it without a window.
+    QVERIFY(QApplication::allWidgets().isEmpty());
+}
+
+void TestChannelCatalog::aNewLoadSignsTheLastOneOut() {
+    // The second load starts while the first is still at its programme
+    // requests: the first session is signed out then, and nothing of its
+    // answers reaches the second load's records.
+    const int signedOutBefore = countInLog(signedOut);
+    ChannelCatalog catalog;
+    QSignalSpy channels(&catalog, &ChannelCatalog::channelsArrived);
+    QSignalSpy finished(&catalog, &ChannelCatalog::loadFinished);
+    catalog.reload();
+    QVERIFY(channels.wait(60000));
+    QVERIFY(catalog.requestsPending());
+    const QString firstToken = catalog.sessionToken();
+    catalog.reload();
+    QVERIFY(catalog.channels().isEmpty());
+    QVERIFY(!catalog.scheduleOf(number(m_channels.at(0), idKey)));
+    QTRY_COMPARE_WITH_TIMEOUT(countInLog(signedOut), signedOutBefore + 1, 60000);
+    QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 60000);
+    QVERIFY(catalog.sessionToken() != firstToken);
+    QCOMPARE(catalog.channels().size(), channelCount);
+    QTRY_COMPARE_WITH_TIMEOUT(countInLog(signedOut), signedOutBefore + 2, 120000);
+    QVERIFY(catalog.scheduleOf(number(m_channels.at(0), idKey)));
+}
+
+void TestChannelCatalog::offlinePlaylistAsksNothing() {
+    const QString path = m_work.filePath(QStringLiteral("offline.m3u"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("#EXTM3U\n#EXTINF:-1,One\n#EXTGRP:News\nhttp://127.0.0.1/1\n"
+               "#EXTINF:-1,Two\nhttp://127.0.0.1/2\n");
+    file.close();
+    AppState &state = appState();
+    state.offlineMode = true;
+    state.playlistSource = path;
+    const int sentBefore = countInLog(QStringLiteral("api: "));
+
+    ChannelCatalog catalog;
+    QSignalSpy groups(&catalog, &ChannelCatalog::groupsArrived);
+    QSignalSpy finished(&catalog, &ChannelCatalog::loadFinished);
+    catalog.reload();
+    // Read and through before reload() returns.
+    QCOMPARE(finished.size(), 1);
+    QCOMPARE(catalog.channels().size(), 2);
+    QCOMPARE(groups.at(0).at(0).toJsonArray().size(), 2);
+    QCOMPARE(catalog.membersOf(number(groups.at(0).at(0).toJsonArray().at(0), idKey)),
+             QVector<int>{0});
+    QVERIFY(catalog.favoritesKnown());
+    QVERIFY(!catalog.requestsPending());
+    QVERIFY(catalog.scheduleAt(1).days().isEmpty());
+    // Nothing is asked of the service, also after the events of the load.
+    QCoreApplication::processEvents();
+    QCOMPARE(countInLog(QStringLiteral("api: ")), sentBefore);
+}
+
+QTEST_MAIN(TestChannelCatalog)
+#include "tst_channelcatalog.moc"
