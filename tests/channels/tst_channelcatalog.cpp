@@ -2,10 +2,7 @@
 // of 1,001 channels from the local service, where the first and the last
 // channel share one guide id, and an offline playlist read from its file.
 
-#include "BrowserTestProcess.h"
-#include "DevServiceProcess.h"
-#include "SeededPlaylist.h"
-#include "TestSupport.h"
+#include "SeededBrowser.h"
 
 #include "app/AppState.h"
 #include "app/Clock.h"
@@ -41,7 +38,6 @@ class TestChannelCatalog : public QObject {
 
 private slots:
     void initTestCase();
-    void cleanupTestCase();
     void init();
 
     void oneRequestAndOneScheduleForAGuideId();
@@ -49,32 +45,13 @@ private slots:
     void offlinePlaylistAsksNothing();
 
 private:
-    int countInLog(const QString &line) const { return m_service->output().count(line); }
+    int countInLog(const QString &line) const { return m_seeded.service()->output().count(line); }
 
-    BrowserTestProcess m_work;
-    QScopedPointer<ScopedSettings> m_settings;
-    QScopedPointer<DevServiceProcess> m_service;
-    QString m_token;
-    QJsonArray m_channels;
+    SeededBrowser m_seeded{channelCount, true};
 };
 
 void TestChannelCatalog::initTestCase() {
-    QVERIFY(m_work.isValid());
-    m_settings.reset(new ScopedSettings);
-    m_service.reset(new DevServiceProcess(SeededPlaylist::serviceArguments(channelCount, true)));
-    QVERIFY2(m_service->start(), qPrintable(m_service->errorString()));
-    const int playlist = SeededPlaylist::select(*m_service, channelCount, &m_token);
-    QVERIFY(playlist > 0);
-    m_channels = m_service->call("get_channels", {m_token, playlist}).toArray();
-    QCOMPARE(m_channels.size(), channelCount);
-    // What the test is about: the first and the last channel share a guide.
-    QVERIFY(number(m_channels.at(0), epgIdKey) != 0);
-    QCOMPARE(number(m_channels.at(channelCount - 1), epgIdKey), number(m_channels.at(0), epgIdKey));
-}
-
-void TestChannelCatalog::cleanupTestCase() {
-    m_service.reset();
-    m_settings.reset();
+    QVERIFY2(m_seeded.start(), qPrintable(m_seeded.error()));
 }
 
 void TestChannelCatalog::init() {
@@ -87,15 +64,17 @@ void TestChannelCatalog::oneRequestAndOneScheduleForAGuideId() {
     // fetched when the search finds a guide.
     QSet<int> guides;
     int unguided = 0;
-    for (const QJsonValue &channel : qAsConst(m_channels)) {
+    for (const QJsonValue &channel : qAsConst(m_seeded.channels())) {
         const int epgId = number(channel, epgIdKey);
         if (epgId != 0)
             guides.insert(epgId);
         else
             ++unguided;
     }
-    const bool searchFinds =
-        !m_service->call("find_epg", {QStringLiteral("0"), m_token}).toArray().isEmpty();
+    const bool searchFinds = !m_seeded.service()
+                                  ->call("find_epg", {QStringLiteral("0"), m_seeded.token()})
+                                  .toArray()
+                                  .isEmpty();
     const int expected = guides.size() + (searchFinds ? unguided : 0);
 
     const int fetchedBefore = countInLog(fetched);
@@ -120,9 +99,10 @@ void TestChannelCatalog::oneRequestAndOneScheduleForAGuideId() {
     // The two channels of one guide hold one schedule and were both told;
     // no record keeps the raw programme data.
     const std::shared_ptr<const EpgSchedule> first =
-        catalog.scheduleOf(number(m_channels.at(0), idKey));
+        catalog.scheduleOf(number(m_seeded.channels().at(0), idKey));
     QVERIFY(first);
-    QCOMPARE(first.get(), catalog.scheduleOf(number(m_channels.at(channelCount - 1), idKey)).get());
+    QCOMPARE(first.get(),
+             catalog.scheduleOf(number(m_seeded.channels().at(channelCount - 1), idKey)).get());
     QSet<int> told;
     for (const QList<QVariant> &signal : qAsConst(arrived))
         told.insert(signal.at(0).toInt());
@@ -132,8 +112,8 @@ void TestChannelCatalog::oneRequestAndOneScheduleForAGuideId() {
         QVERIFY(!record.toObject().contains(QStringLiteral("epg")));
 
     // The schedule has on now what the service's own answer has.
-    const QJsonValue epg =
-        m_service->call("get_epg", {number(m_channels.at(0), epgIdKey), 10, m_token});
+    const QJsonValue epg = m_seeded.service()->call(
+        "get_epg", {number(m_seeded.channels().at(0), epgIdKey), 10, m_seeded.token()});
     const QString onNow = XmlUrl().currentProgramme(epg).value(QStringLiteral("name"));
     QVERIFY(onNow != QLatin1String("..."));
     QCOMPARE(first->current(Clock::now()).value(QStringLiteral("name")), onNow);
@@ -157,17 +137,17 @@ void TestChannelCatalog::aNewLoadSignsTheLastOneOut() {
     const QString firstToken = catalog.sessionToken();
     catalog.reload();
     QVERIFY(catalog.channels().isEmpty());
-    QVERIFY(!catalog.scheduleOf(number(m_channels.at(0), idKey)));
+    QVERIFY(!catalog.scheduleOf(number(m_seeded.channels().at(0), idKey)));
     QTRY_COMPARE_WITH_TIMEOUT(countInLog(signedOut), signedOutBefore + 1, 60000);
     QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 60000);
     QVERIFY(catalog.sessionToken() != firstToken);
     QCOMPARE(catalog.channels().size(), channelCount);
     QTRY_COMPARE_WITH_TIMEOUT(countInLog(signedOut), signedOutBefore + 2, 120000);
-    QVERIFY(catalog.scheduleOf(number(m_channels.at(0), idKey)));
+    QVERIFY(catalog.scheduleOf(number(m_seeded.channels().at(0), idKey)));
 }
 
 void TestChannelCatalog::offlinePlaylistAsksNothing() {
-    const QString path = m_work.filePath(QStringLiteral("offline.m3u"));
+    const QString path = m_seeded.filePath(QStringLiteral("offline.m3u"));
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write("#EXTM3U\n#EXTINF:-1,One\n#EXTGRP:News\nhttp://127.0.0.1/1\n"

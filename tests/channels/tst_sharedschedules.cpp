@@ -3,10 +3,7 @@
 // rows and the guide show, and the rows on screen asked for before the rest
 // of the playlist.
 
-#include "BrowserTestProcess.h"
-#include "DevServiceProcess.h"
-#include "SeededPlaylist.h"
-#include "TestSupport.h"
+#include "SeededBrowser.h"
 
 #include "app/Clock.h"
 #include "channels/HomeWidget.h"
@@ -53,26 +50,12 @@ private:
     // The programme the service's own answer puts on now for a guide id.
     QString programmeOnNow(int epgId) const;
 
-    BrowserTestProcess m_work;
-    QScopedPointer<ScopedSettings> m_settings;
-    QScopedPointer<DevServiceProcess> m_service;
+    SeededBrowser m_seeded{channelCount};
     QScopedPointer<HomeWidget> m_home;
-    QString m_token;
-    QJsonArray m_channels;
 };
 
 void TestSharedSchedules::initTestCase() {
-    QVERIFY(m_work.isValid());
-    m_settings.reset(new ScopedSettings);
-    m_service.reset(new DevServiceProcess(SeededPlaylist::serviceArguments(channelCount)));
-    QVERIFY2(m_service->start(), qPrintable(m_service->errorString()));
-    const int playlist = SeededPlaylist::select(*m_service, channelCount, &m_token);
-    QVERIFY(playlist > 0);
-    m_channels = m_service->call("get_channels", {m_token, playlist}).toArray();
-    QCOMPARE(m_channels.size(), channelCount);
-    // What the test is about: the first and the last channel share a guide.
-    QVERIFY(number(m_channels.at(0), epgIdKey) != 0);
-    QCOMPARE(number(m_channels.at(channelCount - 1), epgIdKey), number(m_channels.at(0), epgIdKey));
+    QVERIFY2(m_seeded.start(), qPrintable(m_seeded.error()));
 
     m_home.reset(new HomeWidget);
     m_home->resize(1280, 800);
@@ -82,8 +65,6 @@ void TestSharedSchedules::initTestCase() {
 
 void TestSharedSchedules::cleanupTestCase() {
     m_home.reset();
-    m_service.reset();
-    m_settings.reset();
 }
 
 void TestSharedSchedules::init() {
@@ -102,7 +83,7 @@ bool TestSharedSchedules::load(const std::function<void()> &onShown) {
 }
 
 QString TestSharedSchedules::programmeOnNow(int epgId) const {
-    const QJsonValue epg = m_service->call("get_epg", {epgId, 10, m_token});
+    const QJsonValue epg = m_seeded.service()->call("get_epg", {epgId, 10, m_seeded.token()});
     return XmlUrl().currentProgramme(epg).value(QStringLiteral("name"));
 }
 
@@ -110,13 +91,13 @@ void TestSharedSchedules::bothRowsOfAGuideShowOneSchedule() {
     // The request count and the sharing itself are the catalogue's; here
     // the rows and the guide of both channels read the one schedule.
     QVERIFY(load());
-    const int first = number(m_channels.at(0), idKey);
-    const int last = number(m_channels.at(channelCount - 1), idKey);
+    const int first = number(m_seeded.channels().at(0), idKey);
+    const int last = number(m_seeded.channels().at(channelCount - 1), idKey);
     QTRY_VERIFY_WITH_TIMEOUT(m_home->scheduleOf(first) && m_home->scheduleOf(last), 120000);
     QCOMPARE(m_home->scheduleOf(first).get(), m_home->scheduleOf(last).get());
 
     // Both rows show what the service's answer has on now.
-    const QString onNow = programmeOnNow(number(m_channels.at(0), epgIdKey));
+    const QString onNow = programmeOnNow(number(m_seeded.channels().at(0), epgIdKey));
     QVERIFY(onNow != QLatin1String("..."));
     m_home->showGroup(0);
     QCOMPARE(m_home->channelList()->item(0)->data(ListItemDelegate::ProgrammeRole).toString(),
@@ -124,7 +105,11 @@ void TestSharedSchedules::bothRowsOfAGuideShowOneSchedule() {
     m_home->showGroup(lastBlock);
     QListWidget *list = m_home->channelList();
     QCOMPARE(list->item(list->count() - 1)->data(Qt::DisplayRole).toString(),
-             m_channels.at(channelCount - 1).toObject().value(QStringLiteral("title")).toString());
+             m_seeded.channels()
+                 .at(channelCount - 1)
+                 .toObject()
+                 .value(QStringLiteral("title"))
+                 .toString());
     QCOMPARE(list->item(list->count() - 1)->data(ListItemDelegate::ProgrammeRole).toString(),
              onNow);
     // The guide reads the same schedule for either channel.
@@ -151,14 +136,14 @@ void TestSharedSchedules::shownGroupIsAskedForFirst() {
         return rows;
     };
     const auto hasSchedule = [this](int position) {
-        return bool(m_home->scheduleOf(number(m_channels.at(position), idKey)));
+        return bool(m_home->scheduleOf(number(m_seeded.channels().at(position), idKey)));
     };
     const QList<int> shown = rowsOnScreen();
     QVERIFY(shown.size() > 3);
     const auto allShownIn = [&] {
         for (int row : shown) {
             const int position = lastBlock * perBlock + row;
-            if (number(m_channels.at(position), epgIdKey) != 0 && !hasSchedule(position))
+            if (number(m_seeded.channels().at(position), epgIdKey) != 0 && !hasSchedule(position))
                 return false;
         }
         return true;
