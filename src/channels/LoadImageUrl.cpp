@@ -80,6 +80,7 @@ void LoadImageUrl::load(const QString &address, int channelId) {
     download->customName = QString::number(channelId);
     download->allowedSuffixes = SafeFileName::imageSuffixes();
     download->maxBytes = maxLogoBytes;
+    download->writeInBackground = true;
     const QString directory = cacheDirectory();
     QDir().mkpath(directory);
     download->targetDir = QDir(directory + QLatin1Char('/'));

@@ -4,13 +4,21 @@
 #include "service/NetworkManager.h"
 #include "service/SafeFileName.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 #include <QFile>
 #include <QFileInfo>
+#include <QFutureWatcher>
 #include <QMetaType>
+#include <QMutex>
 #include <QNetworkRequest>
+#include <QPointer>
 #include <QRandomGenerator>
 #include <QSet>
+#include <QThreadPool>
+#include <QtConcurrent>
+
+#include <utility>
 
 namespace {
 
@@ -50,15 +58,82 @@ QString variant(const QString &path, int n) {
 }
 
 // path itself or the first free variant of it; empty when none is free.
-QString firstFree(const QString &path) {
-    if (isFree(path))
+template <typename Free> QString firstFree(const QString &path, Free free) {
+    if (free(path))
         return path;
     for (int n = 1; n < 1000; ++n) {
         const QString candidate = variant(path, n);
-        if (isFree(candidate))
+        if (free(candidate))
             return candidate;
     }
     return QString();
+}
+
+QString firstFree(const QString &path) {
+    return firstFree(path, isFree);
+}
+
+// Off the GUI thread only the disk can say what is taken.
+QString firstFreeOnDisk(const QString &path) {
+    return firstFree(path, [](const QString &candidate) { return !isTaken(candidate); });
+}
+
+// Creates a temporary file beside target that is new (never one that is
+// there already); unbuffered, so that a write the disk refuses fails at
+// once. The error text in *error when none could be made.
+bool openTemporary(QFile &file, const QString &target, QString *error) {
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        file.setFileName(target + QStringLiteral(".part-") +
+                         QString::number(QRandomGenerator::global()->generate(), 16));
+        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
+            return true;
+        if (!file.exists())
+            break;
+    }
+    *error = file.errorString();
+    return false;
+}
+
+// Moves a complete temporary file to target: over what is there with
+// replace (a link is removed, never followed), else to the first free
+// name, as free() tells it. The path it went to, or empty and *error.
+template <typename Free>
+QString placeFile(QFile &file, const QString &target, bool replace, Free free, QString *error) {
+    if (replace) {
+        QFile old(target);
+        if (isTaken(target) && !old.remove()) {
+            *error = old.errorString();
+            return QString();
+        }
+        if (file.rename(target))
+            return target;
+        *error = file.errorString();
+        return QString();
+    }
+    // Another program may have made the file meanwhile: the next free name.
+    QString placed = target;
+    while (!file.rename(placed)) {
+        if (!isTaken(placed))
+            break;
+        placed = free(placed);
+        if (placed.isEmpty())
+            break;
+    }
+    if (file.fileName() == placed && !placed.isEmpty())
+        return placed;
+    *error = file.errorString();
+    return QString();
+}
+
+QThreadPool *writerPool() {
+    static QPointer<QThreadPool> pool;
+    if (!pool) {
+        pool = new QThreadPool(QCoreApplication::instance());
+        // The work waits on the disk, not the processor: a few files are
+        // made at once.
+        pool->setMaxThreadCount(4);
+    }
+    return pool;
 }
 
 bool isWebScheme(const QUrl &url) {
@@ -68,11 +143,50 @@ bool isWebScheme(const QUrl &url) {
 
 } // namespace
 
+// A transfer handed to a worker thread. The handler may go away meanwhile:
+// then nothing of the write is left on disk.
+struct BackgroundWrite {
+    QString target;
+    QByteArray data;
+    bool replace = true;
+
+    QMutex mutex;
+    bool abandoned = false; // under mutex
+    QString placed;         // under mutex
+    QString error;
+
+    void run() {
+        QFile file;
+        QString failure;
+        if (!openTemporary(file, target, &failure)) {
+            error = failure;
+            return;
+        }
+        const bool written = file.write(data) == data.size();
+        if (!written)
+            failure = file.errorString();
+        data = QByteArray();
+        file.close();
+        QMutexLocker lock(&mutex);
+        if (!written || abandoned) {
+            file.remove();
+            error = failure;
+            return;
+        }
+        placed = placeFile(file, target, replace, firstFreeOnDisk, &failure);
+        if (placed.isEmpty()) {
+            file.remove();
+            error = failure;
+        }
+    }
+};
+
 DownloadFileHandler::DownloadFileHandler(QObject *parent)
     : QObject(parent)
     , allowedSuffixes(SafeFileName::imageSuffixes() + SafeFileName::playlistSuffixes()) {}
 
 DownloadFileHandler::~DownloadFileHandler() {
+    abandonWrite();
     if (file) {
         file->close();
         file->remove();
@@ -120,7 +234,7 @@ void DownloadFileHandler::release() {
 }
 
 void DownloadFileHandler::beginDownload() {
-    if (reply) {
+    if (reply || m_write) {
         qDebug() << "download of" << url << "ignored: one is still running";
         return;
     }
@@ -143,23 +257,17 @@ void DownloadFileHandler::beginDownload() {
         return;
     }
 
-    file = new QFile;
-    bool opened = false;
-    for (int attempt = 0; attempt < 8 && !opened; ++attempt) {
-        file->setFileName(target + QStringLiteral(".part-") +
-                          QString::number(QRandomGenerator::global()->generate(), 16));
-        // NewOnly: never into a file that is there already. Unbuffered, so
-        // that a write the disk refuses fails at once.
-        opened = file->open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered);
-        if (!opened && !file->exists())
-            break;
-    }
-    if (!opened) {
-        const QString message = file->errorString();
-        delete file;
-        file = nullptr;
-        emit fileOpeningError(message);
-        return;
+    m_inMemory = writeInBackground;
+    m_body.clear();
+    if (!m_inMemory) {
+        file = new QFile;
+        QString message;
+        if (!openTemporary(*file, target, &message)) {
+            delete file;
+            file = nullptr;
+            emit fileOpeningError(message);
+            return;
+        }
     }
     m_target = target;
     claimedTargets().insert(claimKey(target));
@@ -183,6 +291,11 @@ void DownloadFileHandler::beginDownload() {
 void DownloadFileHandler::cancelDownload() {
     if (reply)
         reply->abort();
+    // A transfer already complete and being written ends as an abort does.
+    if (m_write) {
+        abandonWrite();
+        report(badAnswerText());
+    }
     emit fileDownloadCancelled();
 }
 
@@ -207,7 +320,7 @@ void DownloadFileHandler::checkAnnouncedSize() {
 
 void DownloadFileHandler::downloadReadyRead() {
     // An aborted reply is closed and has nothing left to read.
-    if (!file || !reply || !reply->isOpen() || !m_failure.isEmpty())
+    if (!(file || m_inMemory) || !reply || !reply->isOpen() || !m_failure.isEmpty())
         return;
     const QByteArray data = reply->readAll();
     m_received += data.size();
@@ -215,45 +328,40 @@ void DownloadFileHandler::downloadReadyRead() {
         refuse(tooLargeText());
         return;
     }
-    if (file->write(data) != data.size())
+    if (m_inMemory)
+        m_body += data;
+    else if (file->write(data) != data.size())
         refuse(file->errorString());
 }
 
 QString DownloadFileHandler::moveIntoPlace() {
-    if (replaceExisting) {
-        // What is there goes first, a link included (it is removed, never
-        // followed).
-        QFile old(m_target);
-        if (isTaken(m_target) && !old.remove())
-            return old.errorString();
-        return file->rename(m_target) ? QString() : file->errorString();
+    QString error;
+    const QString placed = placeFile(
+        *file, m_target, replaceExisting, [](const QString &path) { return firstFree(path); },
+        &error);
+    if (placed.isEmpty())
+        return error;
+    if (placed != m_target) {
+        release();
+        m_target = placed;
+        claimedTargets().insert(claimKey(placed));
     }
-    // Another program may have made the file meanwhile: the next free name.
-    QString target = m_target;
-    while (!file->rename(target)) {
-        if (!isTaken(target))
-            return file->errorString();
-        target = firstFree(target);
-        if (target.isEmpty())
-            return file->errorString();
-    }
-    release();
-    m_target = target;
-    claimedTargets().insert(claimKey(target));
     return QString();
 }
 
 void DownloadFileHandler::downloadFinished() {
-    if (!reply || !file)
+    if (!reply || !(file || m_inMemory))
         return;
     downloadReadyRead();
     // A refused write aborts the reply, which may already have finished the
     // download from inside that call.
-    if (!reply || !file)
+    if (!reply || !(file || m_inMemory))
         return;
-    if (!file->flush() && m_failure.isEmpty())
-        m_failure = file->errorString();
-    file->close();
+    if (file) {
+        if (!file->flush() && m_failure.isEmpty())
+            m_failure = file->errorString();
+        file->close();
+    }
 
     QString failure = m_failure;
     if (failure.isEmpty() && reply->error() != QNetworkReply::NoError)
@@ -267,22 +375,30 @@ void DownloadFileHandler::downloadFinished() {
             failure = badAnswerText();
         }
     }
+    if (!m_failure.isEmpty())
+        qWarning() << "download of" << url << "into" << m_target << "stopped:" << m_failure;
+    reply->deleteLater();
+    reply = nullptr;
+    if (failure.isEmpty() && m_inMemory) {
+        writeLater();
+        return;
+    }
     if (failure.isEmpty())
         failure = moveIntoPlace();
-    if (!failure.isEmpty()) {
-        if (!m_failure.isEmpty())
-            qWarning() << "download of" << url << "into" << m_target << "stopped:" << m_failure;
+    if (!failure.isEmpty() && file)
         file->remove();
-    }
+    report(failure);
+}
 
+void DownloadFileHandler::report(const QString &failure) {
     const QString fileName = m_target;
     const QString name = customName;
     // Back to idle before anyone hears of it: a receiver may start the next
     // download or delete this handler.
-    reply->deleteLater();
-    reply = nullptr;
     delete file;
     file = nullptr;
+    m_inMemory = false;
+    m_body.clear();
     release();
 
     if (!failure.isEmpty())
@@ -291,6 +407,48 @@ void DownloadFileHandler::downloadFinished() {
         emit fileDownloadFinished(fileName);
     else
         emit fileDownloadFinished(fileName, name);
+}
+
+void DownloadFileHandler::writeLater() {
+    m_write = std::make_shared<BackgroundWrite>();
+    m_write->target = m_target;
+    m_write->data = std::exchange(m_body, QByteArray());
+    m_write->replace = replaceExisting;
+    auto *watcher = new QFutureWatcher<void>(this);
+    const std::shared_ptr<BackgroundWrite> write = m_write;
+    // Only the write under way is reported: one given up is not.
+    connect(watcher, &QFutureWatcher<void>::finished, this, [this, write] {
+        if (m_write == write)
+            writeFinished();
+    });
+    connect(watcher, &QFutureWatcher<void>::finished, watcher, &QObject::deleteLater);
+    watcher->setFuture(QtConcurrent::run(writerPool(), [write] { write->run(); }));
+}
+
+void DownloadFileHandler::writeFinished() {
+    const std::shared_ptr<BackgroundWrite> write = std::exchange(m_write, nullptr);
+    if (!write)
+        return;
+    // The worker is done with it: nothing is locked any more.
+    QString failure = write->error;
+    if (!write->placed.isEmpty() && write->placed != m_target) {
+        release();
+        m_target = write->placed;
+        claimedTargets().insert(claimKey(m_target));
+    }
+    if (write->placed.isEmpty() && failure.isEmpty())
+        failure = badAnswerText();
+    report(failure);
+}
+
+void DownloadFileHandler::abandonWrite() {
+    const std::shared_ptr<BackgroundWrite> write = std::exchange(m_write, nullptr);
+    if (!write)
+        return;
+    QMutexLocker lock(&write->mutex);
+    write->abandoned = true;
+    if (!write->placed.isEmpty())
+        QFile::remove(write->placed);
 }
 
 void DownloadFileHandler::RequestError(QNetworkReply::NetworkError) {

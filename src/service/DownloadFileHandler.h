@@ -7,7 +7,10 @@
 #include <QStringList>
 #include <QUrl>
 
+#include <memory>
+
 class QFile;
+struct BackgroundWrite;
 
 // Fetches one URL into a file in targetDir. The file takes the name of the
 // URL's last path element; with a customName, that name replaces the part
@@ -29,6 +32,12 @@ class QFile;
 // Only http and https addresses are fetched. A transfer longer than maxBytes
 // (when set) is stopped and reported as too large.
 //
+// With writeInBackground, the transfer is kept in memory instead and
+// written, moved into place and reported from a worker thread's result once
+// it is complete: creating a file can block for milliseconds on a busy
+// disk, and a long channel list creates thousands of logos. Meant for small
+// files under a maxBytes cap.
+//
 // One download at a time.
 class DownloadFileHandler : public QObject {
     Q_OBJECT
@@ -46,6 +55,7 @@ public:
     QStringList allowedSuffixes;
     qint64 maxBytes = 0; // no cap
     bool replaceExisting = true;
+    bool writeInBackground = false;
 
     // Where the file is meant to go under the settings above.
     QString targetPath() const;
@@ -80,6 +90,14 @@ private:
     // Moves the finished temporary file into place; empty on success.
     QString moveIntoPlace();
     void release();
+    // Hands the complete transfer to a worker thread; the result comes back
+    // to writeFinished().
+    void writeLater();
+    void writeFinished();
+    // A write still under way leaves nothing behind.
+    void abandonWrite();
+    // Back to idle, then the outcome reported (empty failure: success).
+    void report(const QString &failure);
 
     QFile *file = nullptr; // the temporary file
     QNetworkReply *reply = nullptr;
@@ -87,4 +105,7 @@ private:
     qint64 m_received = 0;
     // Why the transfer was stopped here; empty while all is well.
     QString m_failure;
+    bool m_inMemory = false;
+    QByteArray m_body;
+    std::shared_ptr<BackgroundWrite> m_write;
 };

@@ -1,6 +1,8 @@
 // Downloads fed hostile input: names that try to leave their folder or pass
 // for programs, answers that are too large, redirects that lower the
-// safety or never end, and two downloads aiming at one file.
+// safety or never end, and two downloads aiming at one file. Every case runs
+// twice: with the file written as the transfer arrives, and written by a
+// worker thread once it is complete (as logos are).
 
 #include "DevServiceProcess.h"
 #include "DownloadRecorder.h"
@@ -10,10 +12,14 @@
 
 #include "app/Messages.h"
 #include "service/DownloadFileHandler.h"
+#include "service/NetworkManager.h"
 #include "service/SafeFileName.h"
 
+#include <QApplication>
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QtTest>
 
 namespace {
@@ -52,7 +58,12 @@ QString unsafeness(const QString &name, const QStringList &allowed) {
 class TestDownloadSafety : public QObject {
     Q_OBJECT
 
+public:
+    explicit TestDownloadSafety(bool background)
+        : m_background(background) {}
+
 private:
+    const bool m_background;
     QScopedPointer<ScopedSettings> m_settings;
     QScopedPointer<DevServiceProcess> m_service;
     QScopedPointer<QTemporaryDir> m_dir;
@@ -61,6 +72,7 @@ private:
     QStringList download(const QUrl &url, qint64 maxBytes = 0, const QString &customName = {}) {
         DownloadFileHandler handler;
         DownloadRecorder recorder(&handler);
+        handler.writeInBackground = m_background;
         handler.url = url;
         handler.customName = customName;
         handler.maxBytes = maxBytes;
@@ -76,6 +88,7 @@ private:
 
 private slots:
     void initTestCase() {
+        qInfo("files written %s", m_background ? "by a worker thread" : "as they arrive");
         m_settings.reset(new ScopedSettings);
         m_service.reset(new DevServiceProcess);
         QVERIFY2(m_service->start(), qPrintable(m_service->errorString()));
@@ -257,6 +270,7 @@ private slots:
         const QUrl url = silent.url(QStringLiteral("/img/logo.png"));
         DownloadFileHandler first;
         DownloadRecorder firstEvents(&first);
+        first.writeInBackground = m_background;
         first.url = url;
         first.customName = QStringLiteral("7");
         first.targetDir = QDir(m_dir->path());
@@ -265,6 +279,7 @@ private slots:
 
         DownloadFileHandler second;
         DownloadRecorder secondEvents(&second);
+        second.writeInBackground = m_background;
         second.url = url;
         second.customName = QStringLiteral("7");
         second.targetDir = QDir(m_dir->path() + QStringLiteral("/"));
@@ -282,6 +297,7 @@ private slots:
         QVERIFY(server.start());
         DownloadFileHandler third;
         DownloadRecorder thirdEvents(&third);
+        third.writeInBackground = m_background;
         third.url = server.url(QStringLiteral("/img/logo.png"));
         third.customName = QStringLiteral("7");
         third.replaceExisting = false;
@@ -302,7 +318,52 @@ private slots:
         QTRY_VERIFY(secondEvents.ended());
         QCOMPARE(secondEvents.events.last(), "finished:" + inFolder("7.png") + "|7");
     }
+
+    // A handler that goes once its transfer is complete, before it has
+    // reported, leaves no file behind: not even one its worker has already
+    // moved into place.
+    void aHandlerThatGoesLeavesNothing() {
+        if (!m_background)
+            QSKIP("only a worker writes after the transfer");
+        RawHttpServer server;
+        server.setResponse(RawHttpServer::response("200 OK", "logo", "image/png"));
+        QVERIFY(server.start());
+        auto *handler = new DownloadFileHandler;
+        handler->writeInBackground = true;
+        DownloadRecorder recorder(handler);
+        handler->url = server.url(QStringLiteral("/img/logo.png"));
+        handler->customName = QStringLiteral("9");
+        handler->targetDir = QDir(m_dir->path());
+        const QString target = inFolder(QStringLiteral("9.png"));
+        // Posted when the reply ends, before the handler hands the transfer
+        // to its worker, so ahead of the worker's result; the handler goes
+        // once the file is in place, and the result is never delivered.
+        bool placed = false;
+        const auto goWhenPlaced = [&] {
+            // Waited for without the event loop, which would deliver it.
+            const QDeadlineTimer patience(60000);
+            while (!(placed = QFile::exists(target)) && !patience.hasExpired())
+                QThread::msleep(1);
+            delete handler;
+            handler = nullptr;
+        };
+        QMetaObject::Connection watch =
+            connect(NetworkManager::instance(), &QNetworkAccessManager::finished, this,
+                    [&] { QMetaObject::invokeMethod(this, goWhenPlaced, Qt::QueuedConnection); });
+        handler->beginDownload();
+        QTRY_VERIFY_WITH_TIMEOUT(!handler, 20000);
+        disconnect(watch);
+        QVERIFY(placed);
+        QCOMPARE(recorder.events, QStringList{"started"});
+        QCOMPARE(entriesOf(m_dir->path()), QStringList());
+    }
 };
 
-QTEST_MAIN(TestDownloadSafety)
+int main(int argc, char *argv[]) {
+    QApplication app(argc, argv);
+    TestDownloadSafety asTheyArrive(false);
+    TestDownloadSafety byAWorker(true);
+    const int failed = QTest::qExec(&asTheyArrive, argc, argv);
+    return failed + QTest::qExec(&byAWorker, argc, argv);
+}
 #include "tst_downloadsafety.moc"
