@@ -100,6 +100,23 @@ QString formatClock(int seconds) {
     return text;
 }
 
+// The local wall time of a UTC start read back as local, as a reader of the
+// local text would: an hour the clock repeats in autumn resolves the same
+// way everywhere. Unusable beyond four-digit years.
+EpgStringPool::LocalStart readLocalStart(const QDateTime &utcStart) {
+    EpgStringPool::LocalStart start;
+    const QDateTime local = utcStart.toLocalTime();
+    if (local.date().year() < 1 || local.date().year() > 9999)
+        return start;
+    const QDateTime wall(local.date(), local.time(), Qt::LocalTime);
+    if (!wall.isValid())
+        return start;
+    start.ms = wall.toMSecsSinceEpoch();
+    start.day = qint32(wall.date().toJulianDay());
+    start.usable = true;
+    return start;
+}
+
 } // namespace
 
 EpgSchedule::EpgSchedule(const QJsonValue &epg, std::shared_ptr<EpgStringPool> pool)
@@ -119,14 +136,18 @@ EpgSchedule::EpgSchedule(const QJsonValue &epg, std::shared_ptr<EpgStringPool> p
             continue;
         const qint64 span = stop.isValid() ? start.msecsTo(stop) : 0;
         const qint64 wrapped = (span % msecsPerDay + msecsPerDay) % msecsPerDay;
-        // The local wall time read back as local, as a reader of the local
-        // text would: an hour the clock repeats in autumn resolves the same
-        // way everywhere.
-        const QDateTime local = start.toLocalTime();
-        if (local.date().year() < 1 || local.date().year() > 9999)
+        const qint64 utcMs = start.toMSecsSinceEpoch();
+        EpgStringPool::LocalStart local;
+        if (const EpgStringPool::LocalStart *known = m_pool->localStart(utcMs)) {
+            local = *known;
+        } else {
+            local = readLocalStart(start);
+            m_pool->addLocalStart(utcMs, local);
+        }
+        if (!local.usable)
             continue;
-        append(QDateTime(local.date(), local.time(), Qt::LocalTime), int(wrapped / 1000),
-               programme.value(titleKey).toString(), programme.value(descKey).toString());
+        appendEntry(local.ms, local.day, int(wrapped / 1000), programme.value(titleKey).toString(),
+                    programme.value(descKey).toString());
     }
     m_entries.squeeze();
 }
@@ -190,9 +211,14 @@ void EpgSchedule::append(const QDateTime &start, int seconds, const QString &nam
                          const QString &text) {
     if (!start.isValid())
         return;
+    appendEntry(start.toMSecsSinceEpoch(), qint32(start.date().toJulianDay()), seconds, name, text);
+}
+
+void EpgSchedule::appendEntry(qint64 startMs, qint32 startDay, int seconds, const QString &name,
+                              const QString &text) {
     Entry entry;
-    entry.startMs = start.toMSecsSinceEpoch();
-    entry.startDay = qint32(start.date().toJulianDay());
+    entry.startMs = startMs;
+    entry.startDay = startDay;
     entry.seconds = seconds;
     entry.name = m_pool->add(name);
     entry.text = m_pool->add(text);

@@ -87,6 +87,8 @@ private:
     };
 
     void append(const QDateTime &start, int seconds, const QString &name, const QString &text);
+    void appendEntry(qint64 startMs, qint32 startDay, int seconds, const QString &name,
+                     const QString &text);
     QString startText(const Entry &entry) const;
 
     QVector<Entry> m_entries;

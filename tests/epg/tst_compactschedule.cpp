@@ -91,6 +91,8 @@ private slots:
             QCOMPARE(a.current(now), ownA.current(now));
             QCOMPARE(b.current(now), ownB.current(now));
         }
+        // So do the starts, which the second read from the pool.
+        QCOMPARE(b.days(), ownB.days());
         const QDateTime quarterPastOne =
             EpgSchedule::readTime(QStringLiteral("2016-03-01 13:15:00"));
         QCOMPARE(a.current(quarterPastOne).value("name"), QStringLiteral("Film"));
