@@ -29,10 +29,15 @@ namespace {
 constexpr int sliceMs = 3;
 // Programme requests and logo downloads under way at once. Answers that
 // arrive while the program is busy wait in the event queue and are handled
-// in one go, so a small number keeps every turn of the event loop short;
-// it still keeps the service's connections busy.
+// in one go, and a programme answer takes a while to read, so few of those
+// are open. A logo answer costs the event loop little (its file is written
+// by a worker thread) and the network manager queues what its few
+// connections per host cannot carry yet, so many logos are kept waiting
+// there: the connections never go idle between a logo and the next.
 constexpr int maxOpenGuides = 12;
-constexpr int maxOpenLogos = 12;
+constexpr int maxOpenLogos = 64;
+// Programme requests of channels already taken that wait for room.
+constexpr int maxWaitingGuides = 64;
 // Texts of an old load's programme pool freed at a time.
 constexpr int poolTextsPerStep = 512;
 
@@ -49,6 +54,8 @@ ChannelCatalog::ChannelCatalog(QObject *parent)
     m_requestTimer.setInterval(0);
     m_requestTimer.setSingleShot(true);
     connect(&m_requestTimer, &QTimer::timeout, this, &ChannelCatalog::sendRequestBatch);
+    m_answerTimer.setInterval(0);
+    connect(&m_answerTimer, &QTimer::timeout, this, &ChannelCatalog::readAnswers);
     m_cleanupTimer.setInterval(0);
     connect(&m_cleanupTimer, &QTimer::timeout, this, &ChannelCatalog::releaseLeftovers);
 }
@@ -79,7 +86,9 @@ void ChannelCatalog::reload() {
 }
 
 bool ChannelCatalog::requestsPending() const {
-    return m_requestedCount < m_channels.size() && !appState().offlineMode;
+    return (m_requestedCount < m_channels.size() || !m_waitingGuides.isEmpty() ||
+            !m_answers.isEmpty()) &&
+           !appState().offlineMode;
 }
 
 void ChannelCatalog::cancelChannelRequests() {
@@ -97,6 +106,9 @@ void ChannelCatalog::cancelChannelRequests() {
     m_groupRows.clear();
     m_nextGroupRow = 0;
     m_openGuides.clear();
+    m_waitingGuides.clear();
+    m_answers.clear();
+    m_answerTimer.stop();
     m_openLogos = 0;
     m_groupsLoaded = false;
     m_groupsArrived = false;
@@ -177,7 +189,8 @@ void ChannelCatalog::endSessionWhenDone() {
     // The programme requests use the session's token, the guide search
     // even after its first answer: the session ends once the groups are in
     // and every programme request has been sent and has finished.
-    if (m_groupsLoaded && m_requestedCount >= m_channels.size() && m_openGuides.isEmpty())
+    if (m_groupsLoaded && m_requestedCount >= m_channels.size() && m_waitingGuides.isEmpty() &&
+        m_openGuides.isEmpty())
         endSession();
 }
 
@@ -328,7 +341,8 @@ void ChannelCatalog::startChannelRequests() {
 void ChannelCatalog::scheduleRequests() {
     // Nothing is asked for before the load has set its requests up (never
     // for an offline playlist).
-    if (size_t(m_requestedCount) < m_requested.size() && !m_requestTimer.isActive())
+    if ((size_t(m_requestedCount) < m_requested.size() || !m_waitingGuides.isEmpty()) &&
+        !m_requestTimer.isActive())
         m_requestTimer.start();
 }
 
@@ -372,8 +386,16 @@ void ChannelCatalog::setGroupOrder(const QVector<int> &positions) {
 void ChannelCatalog::sendRequestBatch() {
     QElapsedTimer slice;
     slice.start();
-    while (size_t(m_requestedCount) < m_requested.size() && m_openGuides.size() < maxOpenGuides &&
-           m_openLogos < maxOpenLogos) {
+    for (;;) {
+        // Programme requests held back for want of room go first, in the
+        // order their channels were taken.
+        while (!m_waitingGuides.isEmpty() && m_openGuides.size() < maxOpenGuides)
+            startGuide(m_waitingGuides.takeFirst());
+        // Logos do not wait for programme requests: a position is taken
+        // while a logo may start, and its programme request waits if need
+        // be, up to a bound that keeps the visible-first order of both.
+        if (m_openLogos >= maxOpenLogos || m_waitingGuides.size() >= maxWaitingGuides)
+            break;
         const int position = nextRequestPosition();
         if (position < 0)
             break;
@@ -397,11 +419,10 @@ void ChannelCatalog::sendRequestBatch() {
         if (epgId == 0 || !m_askedGuides.contains(epgId)) {
             if (epgId != 0)
                 m_askedGuides.insert(epgId);
-            auto *guide = new XmlUrl(m_requests);
-            connect(guide, &XmlUrl::GetEpgDoneEmit, this, &ChannelCatalog::EpgDone);
-            m_openGuides.insert(guide);
-            guide->installEventFilter(this);
-            guide->requestEpg(token, QString::number(epgId), id);
+            if (m_openGuides.size() < maxOpenGuides)
+                startGuide(position);
+            else
+                m_waitingGuides.append(position);
         }
         if (slice.elapsed() >= sliceMs) {
             scheduleRequests();
@@ -409,6 +430,16 @@ void ChannelCatalog::sendRequestBatch() {
         }
     }
     endSessionWhenDone();
+}
+
+void ChannelCatalog::startGuide(int position) {
+    const QJsonObject record = m_channels.at(position).toObject();
+    auto *guide = new XmlUrl(m_requests);
+    connect(guide, &XmlUrl::GetEpgDoneEmit, this, &ChannelCatalog::queueAnswer);
+    m_openGuides.insert(guide);
+    guide->installEventFilter(this);
+    guide->requestEpg(token, QString::number(record.value(epgIdKey).toInt()),
+                      record.value(idKey).toInt());
 }
 
 int ChannelCatalog::positionOf(int id) const {
@@ -436,9 +467,34 @@ bool ChannelCatalog::anyListed(const QJsonArray &ids) const {
     return false;
 }
 
+void ChannelCatalog::queueAnswer(int &id, const QJsonValue &result, XmlUrl &xmlUrl) {
+    xmlUrl.deleteLater();
+    guideFinished(&xmlUrl);
+    // Answers that finish together would be read in one turn of the event
+    // loop, a few milliseconds each: they are read a slice at a time.
+    m_answers.append({id, result});
+    if (!m_answerTimer.isActive())
+        m_answerTimer.start();
+}
+
+void ChannelCatalog::readAnswers() {
+    QElapsedTimer slice;
+    slice.start();
+    while (!m_answers.isEmpty() && slice.elapsed() < sliceMs) {
+        const QPair<int, QJsonValue> answer = m_answers.takeFirst();
+        storeSchedule(answer.first, answer.second);
+    }
+    if (m_answers.isEmpty())
+        m_answerTimer.stop();
+}
+
 void ChannelCatalog::EpgDone(int &id, const QJsonValue &result, XmlUrl &xmlUrl) {
     xmlUrl.deleteLater();
     guideFinished(&xmlUrl);
+    storeSchedule(id, result);
+}
+
+void ChannelCatalog::storeSchedule(int id, const QJsonValue &result) {
     const int position = positionOf(id);
     if (position < 0)
         return;

@@ -4,6 +4,7 @@
 #include <QJsonArray>
 #include <QJsonValue>
 #include <QObject>
+#include <QPair>
 #include <QPointer>
 #include <QSet>
 #include <QStringList>
@@ -75,7 +76,7 @@ public:
     void setPrivateRead(const QJsonArray &ids);
 
     // True while per-channel requests of the current load are still waiting
-    // to be sent.
+    // to be sent, or programme answers that came in to be read.
     bool requestsPending() const;
     // These positions are asked for next, in this order (the rows on and
     // around the screen); they replace the last such list.
@@ -123,6 +124,11 @@ private:
     void loadOfflinePlaylist();
     void startChannelRequests();
     void sendRequestBatch();
+    void startGuide(int position);
+    // A programme answer of the load, read by readAnswers() in a later turn.
+    void queueAnswer(int &id, const QJsonValue &result, XmlUrl &xmlUrl);
+    void readAnswers();
+    void storeSchedule(int id, const QJsonValue &result);
     void cancelChannelRequests();
     void scheduleRequests();
     // The next position whose logo and programmes are to be asked for, -1
@@ -170,6 +176,11 @@ private:
     // The programme fetchers and logo downloads of the current load still
     // at work.
     QSet<QObject *> m_openGuides;
+    // Positions whose programme request waits for one of those to end.
+    QVector<int> m_waitingGuides;
+    // Programme answers (channel id, programmes) not read yet.
+    QList<QPair<int, QJsonValue>> m_answers;
+    QTimer m_answerTimer;
     int m_openLogos = 0;
     bool m_groupsLoaded = false;
     // The groups are through, and the mark reads still under way: the load
