@@ -22,6 +22,8 @@
 #include <QThread>
 #include <QtTest>
 
+#include <utility>
+
 namespace {
 
 QByteArray readFile(const QString &path) {
@@ -319,12 +321,20 @@ private slots:
         QCOMPARE(secondEvents.events.last(), "finished:" + inFolder("7.png") + "|7");
     }
 
-    // A handler that goes once its transfer is complete, before it has
-    // reported, leaves no file behind: not even one its worker has already
-    // moved into place.
-    void aHandlerThatGoesLeavesNothing() {
+    // A handler that goes, or is cancelled, once its transfer is complete
+    // but before it has reported leaves no file behind: not even one its
+    // worker has already moved into place.
+    void aWriteGivenUpLeavesNothing_data() {
+        QTest::addColumn<bool>("cancel");
+        QTest::addColumn<QStringList>("events");
+        QTest::newRow("handler deleted") << false << QStringList{"started"};
+        QTest::newRow("download cancelled") << true << QStringList{"started", "error", "cancelled"};
+    }
+    void aWriteGivenUpLeavesNothing() {
         if (!m_background)
             QSKIP("only a worker writes after the transfer");
+        QFETCH(bool, cancel);
+        QFETCH(QStringList, events);
         RawHttpServer server;
         server.setResponse(RawHttpServer::response("200 OK", "logo", "image/png"));
         QVERIFY(server.start());
@@ -336,26 +346,32 @@ private slots:
         handler->targetDir = QDir(m_dir->path());
         const QString target = inFolder(QStringLiteral("9.png"));
         // Posted when the reply ends, before the handler hands the transfer
-        // to its worker, so ahead of the worker's result; the handler goes
-        // once the file is in place, and the result is never delivered.
+        // to its worker, so ahead of the worker's result, which is then
+        // never delivered.
         bool placed = false;
-        const auto goWhenPlaced = [&] {
+        bool givenUp = false;
+        const auto giveUpWhenPlaced = [&] {
             // Waited for without the event loop, which would deliver it.
             const QDeadlineTimer patience(60000);
             while (!(placed = QFile::exists(target)) && !patience.hasExpired())
                 QThread::msleep(1);
-            delete handler;
-            handler = nullptr;
+            if (cancel)
+                handler->cancelDownload();
+            else
+                delete std::exchange(handler, nullptr);
+            givenUp = true;
         };
         QMetaObject::Connection watch =
-            connect(NetworkManager::instance(), &QNetworkAccessManager::finished, this,
-                    [&] { QMetaObject::invokeMethod(this, goWhenPlaced, Qt::QueuedConnection); });
+            connect(NetworkManager::instance(), &QNetworkAccessManager::finished, this, [&] {
+                QMetaObject::invokeMethod(this, giveUpWhenPlaced, Qt::QueuedConnection);
+            });
         handler->beginDownload();
-        QTRY_VERIFY_WITH_TIMEOUT(!handler, 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(givenUp, 20000);
         disconnect(watch);
         QVERIFY(placed);
-        QCOMPARE(recorder.events, QStringList{"started"});
+        QCOMPARE(recorder.events, events);
         QCOMPARE(entriesOf(m_dir->path()), QStringList());
+        delete handler;
     }
 };
 
