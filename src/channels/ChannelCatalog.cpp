@@ -3,6 +3,7 @@
 #include "app/AppState.h"
 #include "app/DataPaths.h"
 #include "channels/ChannelMarks.h"
+#include "channels/ChannelRecordKeys.h"
 #include "channels/LoadImageUrl.h"
 #include "channels/OfflinePlaylistReader.h"
 #include "epg/EpgSchedule.h"
@@ -41,13 +42,9 @@ constexpr int maxWaitingGuides = 64;
 // Texts of an old load's programme pool freed at a time.
 constexpr int poolTextsPerStep = 512;
 
-const QString idKey = QStringLiteral("id");
-const QString groupIdKey = QStringLiteral("group_id");
-const QString pictKey = QStringLiteral("pict");
-const QString epgKey = QStringLiteral("epg");
-const QString epgIdKey = QStringLiteral("epg_id");
-
 } // namespace
+
+using namespace ChannelRecordKeys;
 
 ChannelCatalog::ChannelCatalog(QObject *parent)
     : QObject(parent) {

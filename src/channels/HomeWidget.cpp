@@ -9,6 +9,7 @@
 #include "channels/ChannelCatalog.h"
 #include "channels/ChannelKeys.h"
 #include "channels/ChannelMarks.h"
+#include "channels/ChannelRecordKeys.h"
 #include "channels/ChannelSearchBar.h"
 #include "channels/GroupItemDelegate.h"
 #include "channels/ListItemDelegate.h"
@@ -51,14 +52,6 @@ constexpr int barHeight = 50;
 constexpr int leftPanelWidth = 420;
 constexpr int channelRowHeight = 70;
 constexpr int refreshInterval = 60000;
-const QString idKey = QStringLiteral("id");
-const QString titleKey = QStringLiteral("title");
-const QString nameKey = QStringLiteral("name");
-const QString groupIdKey = QStringLiteral("group_id");
-const QString pictKey = QStringLiteral("pict");
-const QString epgKey = QStringLiteral("epg");
-const QString hrefKey = QStringLiteral("href");
-const QString adultKey = QStringLiteral("adult");
 
 // Item data of a group row: 257 is "1" on the row that holds the playing
 // channel.
@@ -78,6 +71,8 @@ QJsonObject favoritesGroup() {
 }
 
 } // namespace
+
+using namespace ChannelRecordKeys;
 
 HomeWidget *homePage() {
     return appState().homeWidget.data();

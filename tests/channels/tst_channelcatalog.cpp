@@ -2,6 +2,7 @@
 // of 1,001 channels from the local service, where the first and the last
 // channel share one guide id, and an offline playlist read from its file.
 
+#include "RecordFields.h"
 #include "SeededBrowser.h"
 
 #include "app/AppState.h"
@@ -22,16 +23,12 @@ namespace {
 constexpr int channelCount = 1001;
 constexpr int groupCount = 20;
 
-const QString idKey = QStringLiteral("id");
-const QString epgIdKey = QStringLiteral("epg_id");
 const QString fetched = QStringLiteral("api: get_epg ok");
 const QString signedOut = QStringLiteral("api: logout ok");
 
-int number(const QJsonValue &record, const QString &key) {
-    return record.toObject().value(key).toInt();
-}
-
 } // namespace
+
+using namespace ChannelRecordKeys;
 
 class TestChannelCatalog : public QObject {
     Q_OBJECT

@@ -4,6 +4,7 @@
 
 #include "DemoBrowser.h"
 #include "PageTestKit.h"
+#include "RecordFields.h"
 
 #include "app/AppState.h"
 #include "app/Clock.h"
@@ -37,17 +38,6 @@ using namespace PageTestKit;
 
 namespace {
 
-const QString idKey = QStringLiteral("id");
-const QString titleKey = QStringLiteral("title");
-
-QString text(const QJsonValue &record, const QString &key) {
-    return record.toObject().value(key).toString();
-}
-
-int number(const QJsonValue &record, const QString &key) {
-    return record.toObject().value(key).toInt();
-}
-
 QString roleText(const QListWidget *list, int row, int role) {
     return list->item(row)->data(role).toString();
 }
@@ -70,6 +60,8 @@ void doubleClickRow(QListWidget *list, int row) {
 }
 
 } // namespace
+
+using namespace ChannelRecordKeys;
 
 class TestHomeWidget : public QObject {
     Q_OBJECT

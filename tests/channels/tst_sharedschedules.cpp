@@ -3,6 +3,7 @@
 // rows and the guide show, and the rows on screen asked for before the rest
 // of the playlist.
 
+#include "RecordFields.h"
 #include "SeededBrowser.h"
 
 #include "app/Clock.h"
@@ -23,14 +24,9 @@ constexpr int channelCount = 1001;
 constexpr int perBlock = 51;
 constexpr int lastBlock = 19;
 
-const QString idKey = QStringLiteral("id");
-const QString epgIdKey = QStringLiteral("epg_id");
-
-int number(const QJsonValue &record, const QString &key) {
-    return record.toObject().value(key).toInt();
-}
-
 } // namespace
+
+using namespace ChannelRecordKeys;
 
 class TestSharedSchedules : public QObject {
     Q_OBJECT
