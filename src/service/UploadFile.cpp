@@ -1,9 +1,11 @@
 #include "service/UploadFile.h"
 
+#include "app/AppState.h"
 #include "app/Messages.h"
 #include "service/FailureAlert.h"
 #include "service/NetworkManager.h"
 #include "service/ServiceConfig.h"
+#include "widgets/AlertFrame.h"
 
 #include <QDebug>
 #include <QFile>
@@ -52,7 +54,10 @@ void UploadFile::upload(const QString &hash, const QString &filePath, const QStr
     QFile file(filePath);
     if (!file.open(QIODevice::ReadOnly)) {
         qDebug() << "upload: cannot read" << filePath << file.errorString();
-        showFailureAlert(msg("unknowerror"));
+        // The caller says why, from the null reply: an alert of its own
+        // here would show "unknown error" first, or instead.
+        if (AlertFrame *overlay = appState().alertFrame)
+            overlay->hideBusy();
         reply = nullptr;
         QMetaObject::invokeMethod(
             this, [this] { emit uploadFinished(nullptr); }, Qt::QueuedConnection);

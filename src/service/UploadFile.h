@@ -10,9 +10,9 @@
 // uploadFinished() always follows an upload, from the event loop: with the
 // service's reply (not read here, owned by the uploader), also after a
 // network failure, which additionally shows the "error" alert. When the
-// file cannot be read nothing is sent: the caller's busy overlay is ended,
-// the "error"/"unknowerror" alert is shown, and uploadFinished() carries a
-// null reply, so the caller finishes as after a failed upload.
+// file cannot be read nothing is sent: the caller's busy overlay is ended
+// and uploadFinished() carries a null reply; no alert is shown here, as the
+// caller names the unreadable file.
 class UploadFile : public QObject {
     Q_OBJECT
 
