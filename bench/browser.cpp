@@ -43,6 +43,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <QThread>
 #include <QTimer>
 #include <QtTest>
 
@@ -121,6 +122,8 @@ private:
 
 // The longest time between two turns of the event loop, seen by a timer
 // that asks to run every millisecond.
+void stallTick(qint64 gapNs);
+
 class StallWatch : public QObject {
 public:
     StallWatch() {
@@ -128,6 +131,7 @@ public:
         m_timer.setInterval(1);
         connect(&m_timer, &QTimer::timeout, this, [this] {
             const qint64 now = m_clock.nsecsElapsed();
+            stallTick(now - m_last);
             m_longest = std::max(m_longest, now - m_last);
             m_last = now;
         });
@@ -520,10 +524,86 @@ int runAll(const QList<int> &sizes, const QList<int> &serviceChannels, int bound
     return 0;
 }
 
+// With VANTERO_TRACE_STALLS=ms set, each stall of at least that long is
+// written to stderr with the event deliveries it was made of: what a stall
+// figure consists of.
+class StallTrace {
+public:
+    static StallTrace &instance() {
+        static StallTrace trace;
+        return trace;
+    }
+    bool on() const { return m_thresholdNs > 0; }
+    // The receiver may be gone by then: its class name is read before.
+    void delivered(qint64 startNs, qint64 ns, int type, const char *receiver) {
+        ++m_count;
+        m_sumNs += ns;
+        if (ns >= 1000000 && m_deliveries.size() < 10000)
+            m_deliveries.push_back({startNs, ns, type, QString::fromLatin1(receiver)});
+    }
+    // Called by the stall watch at each of its ticks.
+    void tick(qint64 gapNs) {
+        if (gapNs >= m_thresholdNs && on()) {
+            QTextStream err(stderr);
+            err << "stall " << gapNs / 1e6 << " ms, " << m_count << " deliveries, " << m_sumNs / 1e6
+                << " ms in them:";
+            for (const Delivery &d : m_deliveries)
+                err << ' ' << d.receiver << '/' << d.type << '=' << d.ns / 1e6;
+            err << '\n';
+        }
+        m_deliveries.clear();
+        m_count = 0;
+        m_sumNs = 0;
+    }
+
+private:
+    StallTrace()
+        : m_thresholdNs(qEnvironmentVariableIntValue("VANTERO_TRACE_STALLS") * 1000000LL) {}
+    struct Delivery {
+        qint64 startNs;
+        qint64 ns;
+        int type;
+        QString receiver;
+    };
+    qint64 m_thresholdNs;
+    std::vector<Delivery> m_deliveries;
+    int m_count = 0;
+    qint64 m_sumNs = 0;
+};
+
+void stallTick(qint64 gapNs) {
+    StallTrace::instance().tick(gapNs);
+}
+
+class TracingApplication : public QApplication {
+public:
+    TracingApplication(int &argc, char **argv)
+        : QApplication(argc, argv) {
+        m_clock.start();
+    }
+
+    bool notify(QObject *receiver, QEvent *event) override {
+        if (!StallTrace::instance().on() || m_depth > 0 || QThread::currentThread() != thread())
+            return QApplication::notify(receiver, event);
+        const int type = event->type();
+        const char *className = receiver->metaObject()->className();
+        const qint64 start = m_clock.nsecsElapsed();
+        ++m_depth;
+        const bool handled = QApplication::notify(receiver, event);
+        --m_depth;
+        StallTrace::instance().delivered(start, m_clock.nsecsElapsed() - start, type, className);
+        return handled;
+    }
+
+private:
+    QElapsedTimer m_clock;
+    int m_depth = 0;
+};
+
 } // namespace
 
 int main(int argc, char *argv[]) {
-    QApplication app(argc, argv);
+    TracingApplication app(argc, argv);
     VlcInstance::setExtraArguments({QStringLiteral("--aout=dummy")});
     const QStringList args = app.arguments();
     const QString mode = args.value(1);
