@@ -8,6 +8,7 @@
 
 #include <QDebug>
 #include <QElapsedTimer>
+#include <QFutureWatcher>
 #include <QGuiApplication>
 #include <QHostAddress>
 #include <QJsonDocument>
@@ -18,6 +19,7 @@
 #include <QNetworkRequest>
 #include <QPointer>
 #include <QRegExp>
+#include <QtConcurrent>
 
 namespace {
 
@@ -33,6 +35,12 @@ QUrl apiUrl() {
 QString platformName() {
     return QGuiApplication::platformName();
 }
+
+// Bodies from this size on (a channel list, a week of programmes) are read
+// as JSON on a worker thread: a 100,000-channel list takes the GUI thread
+// a few hundred milliseconds to read, a week of programmes a few. Smaller
+// ones are read at once, which costs less than the hand-over.
+constexpr int backgroundReadBytes = 64 * 1024;
 
 // An aborted reply (time-out) is closed: it reads as an empty body.
 QByteArray readBody(QNetworkReply *reply) {
@@ -138,7 +146,7 @@ bool JsonRpc::reportTransportFailure(QNetworkReply *reply, bool httpStatusIsFail
 
 void JsonRpc::settle(const QPointer<JsonRpc> &alive) {
     JsonRpc *const client = alive.data();
-    if (client && client->m_pending.isEmpty())
+    if (client && client->m_pending.isEmpty() && client->m_reading == 0)
         emit client->settled();
 }
 
@@ -299,15 +307,36 @@ void JsonRpc::replyFinished() {
         settle(alive);
         return;
     }
-    const bool httpError = reply->error() != QNetworkReply::NoError;
-    const ReplyOutcome outcome = interpretReply(readBody(reply));
+    const QNetworkReply::NetworkError status = reply->error();
+    const QByteArray body = readBody(reply);
+    if (body.size() < backgroundReadBytes) {
+        deliver(interpretReply(body), status);
+        settle(alive);
+        return;
+    }
+    // The reply counts as unanswered until it has been read; a client
+    // deleted meanwhile takes the watcher with it, and the outcome is
+    // dropped.
+    ++m_reading;
+    auto *watcher = new QFutureWatcher<ReplyOutcome>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, status] {
+        watcher->deleteLater();
+        --m_reading;
+        const QPointer<JsonRpc> alive(this);
+        deliver(watcher->result(), status);
+        settle(alive);
+    });
+    watcher->setFuture(QtConcurrent::run(&JsonRpc::interpretReply, body));
+}
+
+void JsonRpc::deliver(const ReplyOutcome &outcome, QNetworkReply::NetworkError status) {
+    const bool httpError = status != QNetworkReply::NoError;
     if (outcome.kind == ReplyOutcome::Failure)
         emit error(outcome.error);
     else if (outcome.kind == ReplyOutcome::Success && !httpError)
         emit done(outcome.result);
     else // no answer the page could use: not a JSON object, or an error status
-        RequestError(httpError ? reply->error() : QNetworkReply::UnknownContentError);
-    settle(alive);
+        RequestError(httpError ? status : QNetworkReply::UnknownContentError);
 }
 
 void JsonRpc::replyFinishedLocation() {

@@ -23,7 +23,8 @@
 // a failure even when some body arrived; a body that is not a JSON object is
 // a failure too ("unknowerror"), so that no page waits for an answer that
 // will never come. The service's own error text wins over an HTTP error
-// status, since it says more.
+// status, since it says more. A large body is read on a worker thread: its
+// outcome then comes a turn or so of the event loop after the reply ended.
 //
 // Connection failures are shown to the user here ("nointernet" when the host
 // is not found, "unknowerror" for everything else, time-outs and TLS errors
@@ -73,6 +74,7 @@ public:
         QString error;
         QJsonValue result;
     };
+    // Safe on any thread: large bodies are read on a worker.
     static ReplyOutcome interpretReply(const QByteArray &body);
 
     // Plain GET lookups: done() carries the "countryCode" of the
@@ -107,6 +109,9 @@ private:
     // A transport failure of a finished reply, shown and reported; false when
     // the reply carries no such failure.
     bool reportTransportFailure(QNetworkReply *reply, bool httpStatusIsFailure);
+    // Emits what a read service reply body comes to, given the reply's
+    // HTTP status.
+    void deliver(const ReplyOutcome &outcome, QNetworkReply::NetworkError status);
     // Static, and reached only through the guard: a slot may have deleted
     // the client, and nothing of it may be read then, not even ahead of
     // the check.
@@ -114,4 +119,5 @@ private:
 
     QPointer<QNetworkReply> m_reply;  // the request sent last
     QList<QNetworkReply *> m_pending; // sent and not yet answered
+    int m_reading = 0;                // answered bodies still being read
 };
