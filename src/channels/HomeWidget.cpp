@@ -86,7 +86,7 @@ HomeWidget::HomeWidget(QWidget *parent)
     state.dialogCreated = false;
 
     ui->setupUi(this);
-    for (QListWidget *list : {ui->listWidget, ui->listWidget_2})
+    for (QListWidget *list : std::initializer_list<QListWidget *>{ui->listWidget, ui->listWidget_2})
         list->setAttribute(Qt::WA_MacShowFocusRect, false);
     connect(ui->listWidget, &QListWidget::itemDoubleClicked, this,
             &HomeWidget::chnaelListDoubleClick);

@@ -1,6 +1,7 @@
 // The list delegates, painted into images and read back pixel by pixel.
 
 #include "TestRows.h"
+#include "channels/ChannelListWidget.h"
 #include "channels/GroupItemDelegate.h"
 #include "channels/ListItemDelegate.h"
 
@@ -90,6 +91,23 @@ const QColor progressBlue(74, 113, 200);
 const QColor trackGrey(200, 200, 200);
 
 } // namespace
+
+// Collects the regions a widget is asked to paint.
+class PaintRecorder : public QObject {
+public:
+    PaintRecorder(QWidget *widget, QRegion *painted)
+        : m_painted(painted) {
+        widget->installEventFilter(this);
+    }
+    bool eventFilter(QObject *, QEvent *event) override {
+        if (event->type() == QEvent::Paint)
+            *m_painted += static_cast<QPaintEvent *>(event)->region();
+        return false;
+    }
+
+private:
+    QRegion *m_painted;
+};
 
 class TestDelegates : public QObject {
     Q_OBJECT
@@ -373,6 +391,39 @@ private slots:
             channelItem(QString(), QStringLiteral("2147483647"), QStringLiteral("23:59:59")), 70,
             QStyle::State_Enabled, 120);
         QVERIFY(!row.isNull());
+    }
+
+    // A change of one channel row's data repaints that row alone, without
+    // laying out the list again; a changed height still moves the rows
+    // below.
+    void channelListRepaintsOnlyTheChangedRow() {
+        ChannelListWidget list;
+        list.setUniformItemSizes(true);
+        list.resize(420, 700);
+        for (int i = 0; i < 40; ++i) {
+            auto *item = new QListWidgetItem(QStringLiteral("Channel %1").arg(i));
+            item->setSizeHint(QSize(0, 70));
+            list.addItem(item);
+        }
+        QRegion painted;
+        PaintRecorder recorder(list.viewport(), &painted);
+        list.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&list));
+        QTRY_VERIFY(!painted.isEmpty());
+        QCoreApplication::processEvents();
+        painted = QRegion();
+
+        list.item(3)->setData(ListItemDelegate::ProgrammeRole, QStringLiteral("News"));
+        list.item(4)->setData(Qt::DisplayRole, QStringLiteral("Renamed"));
+        const QRegion rows =
+            QRegion(list.visualItemRect(list.item(3))) + QRegion(list.visualItemRect(list.item(4)));
+        QTRY_VERIFY(!painted.isEmpty());
+        QCOMPARE(painted, rows);
+
+        const int below = list.visualItemRect(list.item(6)).top();
+        list.setUniformItemSizes(false);
+        list.item(5)->setSizeHint(QSize(0, 100));
+        QTRY_COMPARE(list.visualItemRect(list.item(6)).top(), below + 30);
     }
 
     void groupCellSize_data() {
