@@ -81,6 +81,11 @@ void LoadImageUrl::load(const QString &address, int channelId) {
     download->allowedSuffixes = SafeFileName::imageSuffixes();
     download->maxBytes = maxLogoBytes;
     download->writeInBackground = true;
+    // Not an image a row would draw: the channel keeps its address and
+    // shows the TV icon, as after a failed download. Read from the
+    // transfer on the worker that writes it, not from the file on the GUI
+    // thread.
+    download->acceptContent = &LogoImage::acceptableData;
     const QString directory = cacheDirectory();
     QDir().mkpath(directory);
     download->targetDir = QDir(directory + QLatin1Char('/'));
@@ -97,14 +102,6 @@ void LoadImageUrl::load(const QString &address, int channelId) {
 void LoadImageUrl::downloadStart() {}
 
 void LoadImageUrl::downloadFinsh(QString s_file, QString s_id_chanel) {
-    if (!LogoImage::acceptableFile(s_file)) {
-        // Not an image a row would draw: the channel keeps its address and
-        // shows the TV icon, as after a failed download.
-        qDebug() << "logo" << s_file << "refused: not an image of a sensible size";
-        QFile::remove(s_file);
-        deleteLater();
-        return;
-    }
     int id = s_id_chanel.toInt();
     emit GetImageDone(id, s_file);
 }

@@ -1,5 +1,6 @@
 #include "channels/LogoImage.h"
 
+#include <QBuffer>
 #include <QImageReader>
 
 #include <algorithm>
@@ -53,8 +54,11 @@ QImage LogoImage::read(const QString &path) {
     return readChecked(reader);
 }
 
-bool LogoImage::acceptableFile(const QString &path) {
-    QImageReader reader(path);
+bool LogoImage::acceptableData(const QByteArray &data) {
+    QBuffer buffer;
+    buffer.setData(data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
     return headerAcceptable(reader);
 }
 

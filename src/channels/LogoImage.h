@@ -22,8 +22,9 @@ public:
     // size, or the size is refused.
     static QImage read(QIODevice *device);
     static QImage read(const QString &path);
-    // Whether read() would take the file, from its header alone.
-    static bool acceptableFile(const QString &path);
+    // Whether read() would take a file of these contents, from its header
+    // alone. Safe on any thread.
+    static bool acceptableData(const QByteArray &data);
 
     // The size a logo of imageSize is drawn at in a channel row: width
     // side, height in proportion; a logo taller than maxHeight is shrunk to

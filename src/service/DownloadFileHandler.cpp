@@ -149,6 +149,7 @@ struct BackgroundWrite {
     QString target;
     QByteArray data;
     bool replace = true;
+    std::function<bool(const QByteArray &)> accept;
 
     QMutex mutex;
     bool abandoned = false; // under mutex
@@ -156,6 +157,9 @@ struct BackgroundWrite {
     QString error;
 
     void run() {
+        // Refused with no error text: reported as a bad answer.
+        if (accept && !accept(data))
+            return;
         QFile file;
         QString failure;
         if (!openTemporary(file, target, &failure)) {
@@ -414,6 +418,7 @@ void DownloadFileHandler::writeLater() {
     m_write->target = m_target;
     m_write->data = std::exchange(m_body, QByteArray());
     m_write->replace = replaceExisting;
+    m_write->accept = acceptContent;
     auto *watcher = new QFutureWatcher<void>(this);
     const std::shared_ptr<BackgroundWrite> write = m_write;
     // Only the write under way is reported: one given up is not.

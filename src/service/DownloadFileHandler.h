@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QUrl>
 
+#include <functional>
 #include <memory>
 
 class QFile;
@@ -36,7 +37,9 @@ struct BackgroundWrite;
 // written, moved into place and reported from a worker thread's result once
 // it is complete: creating a file can block for milliseconds on a busy
 // disk, and a long channel list creates thousands of logos. Meant for small
-// files under a maxBytes cap.
+// files under a maxBytes cap. An acceptContent check, when set, is run on
+// the transfer there before anything is written; what it refuses is a
+// failed download (badAnswerText()) and leaves no file.
 //
 // One download at a time.
 class DownloadFileHandler : public QObject {
@@ -56,6 +59,8 @@ public:
     qint64 maxBytes = 0; // no cap
     bool replaceExisting = true;
     bool writeInBackground = false;
+    // With writeInBackground; called on a worker thread.
+    std::function<bool(const QByteArray &)> acceptContent;
 
     // Where the file is meant to go under the settings above.
     QString targetPath() const;

@@ -22,6 +22,8 @@
 #include <QThread>
 #include <QtTest>
 
+#include <functional>
+
 #include <utility>
 
 namespace {
@@ -71,10 +73,12 @@ private:
     QScopedPointer<QTemporaryDir> m_dir;
 
     // Runs one download into the test's folder to its end.
-    QStringList download(const QUrl &url, qint64 maxBytes = 0, const QString &customName = {}) {
+    QStringList download(const QUrl &url, qint64 maxBytes = 0, const QString &customName = {},
+                         std::function<bool(const QByteArray &)> accept = nullptr) {
         DownloadFileHandler handler;
         DownloadRecorder recorder(&handler);
         handler.writeInBackground = m_background;
+        handler.acceptContent = std::move(accept);
         handler.url = url;
         handler.customName = customName;
         handler.maxBytes = maxBytes;
@@ -262,6 +266,27 @@ private slots:
         const QStringList events = download(url);
         QVERIFY2(events.last().startsWith(QLatin1String("error:")), qPrintable(events.join(',')));
         QCOMPARE(entriesOf(m_dir->path()), QStringList());
+    }
+
+    // A check of the contents, made by the worker before anything is
+    // written: what it refuses fails and leaves no file.
+    void contentsCheckedBeforeTheWrite() {
+        if (!m_background)
+            QSKIP("checked only by the worker");
+        RawHttpServer server;
+        server.setResponse(RawHttpServer::response("200 OK", "#EXTM3U\n", "image/png"));
+        QVERIFY(server.start());
+        const auto isImage = [](const QByteArray &data) { return data.startsWith("\x89PNG"); };
+        const QStringList refused =
+            download(server.url(QStringLiteral("/img/logo.png")), 0, QStringLiteral("7"), isImage);
+        QCOMPARE(refused.last(), "error:" + DownloadFileHandler::badAnswerText());
+        QCOMPARE(entriesOf(m_dir->path()), QStringList());
+
+        server.setResponse(RawHttpServer::response("200 OK", "\x89PNG...", "image/png"));
+        const QStringList taken =
+            download(server.url(QStringLiteral("/img/logo.png")), 0, QStringLiteral("7"), isImage);
+        QCOMPARE(taken.last(), "finished:" + inFolder("7.png") + "|7");
+        QCOMPARE(entriesOf(m_dir->path()), QStringList{"7.png"});
     }
 
     // While one download writes a file, another one into it is refused;
