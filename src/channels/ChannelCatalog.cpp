@@ -12,13 +12,17 @@
 #include "service/JsonRpc.h"
 #include "service/ServiceError.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QFile>
+#include <QFutureWatcher>
 #include <QJsonObject>
+#include <QThreadPool>
+#include <QtConcurrent>
 
 #include <iterator>
 
@@ -42,12 +46,38 @@ constexpr int maxWaitingGuides = 64;
 // Texts of an old load's programme pool freed at a time.
 constexpr int poolTextsPerStep = 512;
 
+// One folder of old logos at a time: the work waits on the disk.
+QThreadPool *removalPool() {
+    static QPointer<QThreadPool> pool;
+    if (!pool) {
+        pool = new QThreadPool(QCoreApplication::instance());
+        pool->setMaxThreadCount(1);
+    }
+    return pool;
+}
+
+// Empties and removes the folder unless stopped first (the program is
+// quitting): the next load finds what is left and goes on.
+void removeFolder(const QString &folder, const std::shared_ptr<std::atomic_bool> &stop) {
+    QDirIterator files(folder, QDir::Files | QDir::Hidden);
+    while (files.hasNext()) {
+        if (*stop)
+            return;
+        QFile::remove(files.next());
+    }
+    QDir(folder).removeRecursively();
+}
+
 } // namespace
 
 using namespace ChannelRecordKeys;
 
 ChannelCatalog::ChannelCatalog(QObject *parent)
     : QObject(parent) {
+    // Named for the traces of stalls.
+    m_requestTimer.setObjectName(QStringLiteral("requestTimer"));
+    m_answerTimer.setObjectName(QStringLiteral("answerTimer"));
+    m_cleanupTimer.setObjectName(QStringLiteral("cleanupTimer"));
     m_requestTimer.setInterval(0);
     m_requestTimer.setSingleShot(true);
     connect(&m_requestTimer, &QTimer::timeout, this, &ChannelCatalog::sendRequestBatch);
@@ -58,6 +88,7 @@ ChannelCatalog::ChannelCatalog(QObject *parent)
 }
 
 ChannelCatalog::~ChannelCatalog() {
+    *m_stopRemoving = true;
     // The requests report here when they end: they go while this is still
     // a catalogue.
     delete m_requests;
@@ -107,6 +138,9 @@ void ChannelCatalog::cancelChannelRequests() {
     m_answers.clear();
     m_answerTimer.stop();
     m_openLogos = 0;
+    m_channelsInUse = false;
+    m_indexing = false;
+    m_heldGroups = QJsonValue(QJsonValue::Undefined);
     m_groupsLoaded = false;
     m_groupsArrived = false;
     m_loadFinished = false;
@@ -155,22 +189,33 @@ void ChannelCatalog::releaseLeftovers() {
                 m_oldChannels.removeLast();
             else
                 records.removeLast();
-        } else if (m_oldLogos) {
-            if (m_oldLogos->hasNext()) {
-                QFile::remove(m_oldLogos->next());
-            } else {
-                const QString folder = m_oldLogos->path();
-                m_oldLogos.reset();
-                QDir(folder).removeRecursively();
-            }
-        } else if (!m_oldLogoFolders.isEmpty()) {
-            m_oldLogos = std::make_unique<QDirIterator>(m_oldLogoFolders.takeFirst(),
-                                                        QDir::Files | QDir::Hidden);
         } else {
             m_cleanupTimer.stop();
             return;
         }
     }
+}
+
+void ChannelCatalog::removeOldLogosWhenIdle() {
+    // Removing thousands of files blocks on the disk, and competes with
+    // writing the new logos: it waits until the load has all of those.
+    if (!m_channelsInUse || m_openLogos > 0 || size_t(m_requestedCount) < m_requested.size())
+        return;
+    const QStringList folders = std::exchange(m_oldLogoFolders, QStringList());
+    for (const QString &folder : folders) {
+        if (!m_removingFolders.contains(folder))
+            removeOldLogos(folder);
+    }
+}
+
+void ChannelCatalog::removeOldLogos(const QString &folder) {
+    m_removingFolders.insert(folder);
+    auto *removal = new QFutureWatcher<void>(this);
+    connect(removal, &QFutureWatcherBase::finished, this, [this, removal, folder] {
+        m_removingFolders.remove(folder);
+        removal->deleteLater();
+    });
+    removal->setFuture(QtConcurrent::run(removalPool(), &removeFolder, folder, m_stopRemoving));
 }
 
 void ChannelCatalog::endSession() {
@@ -186,8 +231,8 @@ void ChannelCatalog::endSessionWhenDone() {
     // The programme requests use the session's token, the guide search
     // even after its first answer: the session ends once the groups are in
     // and every programme request has been sent and has finished.
-    if (m_groupsLoaded && m_requestedCount >= m_channels.size() && m_waitingGuides.isEmpty() &&
-        m_openGuides.isEmpty())
+    if (m_groupsLoaded && !m_indexing && m_requestedCount >= m_channels.size() &&
+        m_waitingGuides.isEmpty() && m_openGuides.isEmpty())
         endSession();
 }
 
@@ -202,6 +247,7 @@ void ChannelCatalog::guideFinished(QObject *guide) {
 void ChannelCatalog::logoFinished() {
     --m_openLogos;
     scheduleRequests();
+    removeOldLogosWhenIdle();
 }
 
 bool ChannelCatalog::eventFilter(QObject *watched, QEvent *event) {
@@ -291,41 +337,74 @@ void ChannelCatalog::failLoad(const QString &error) {
 }
 
 void ChannelCatalog::LoadChanelDone(const QJsonValue &result) {
-    const bool offline = appState().offlineMode;
     // The logos of the last load are moved out of the way at once and
-    // deleted a few at a time.
+    // deleted later by a worker thread.
     const QStringList retired = LoadImageUrl::retireCache();
     for (const QString &folder : retired) {
-        if (!m_oldLogoFolders.contains(folder) && !(m_oldLogos && m_oldLogos->path() == folder))
+        if (!m_oldLogoFolders.contains(folder))
             m_oldLogoFolders << folder;
     }
-    if (!m_oldLogoFolders.isEmpty())
-        m_cleanupTimer.start();
-    if (!offline) {
-        retireLoadedData();
-        m_channels = result.toArray();
+    // The offline file was read into the records just now.
+    if (appState().offlineMode) {
+        useChannels(m_channels, indexRecords(m_channels));
+        return;
     }
+    retireLoadedData();
+    // Indexing a long list takes the GUI thread long (100,000 channels,
+    // tens of milliseconds): it is done on a worker. The records become the
+    // catalogue's together with their index, so nothing reads them half
+    // indexed; a new load drops the watcher and with it the outcome.
+    const QJsonArray records = result.toArray();
+    auto *indexing = new QFutureWatcher<RecordIndex>(m_requests);
+    connect(indexing, &QFutureWatcherBase::finished, this, [this, indexing, records] {
+        indexing->deleteLater();
+        useChannels(records, indexing->result());
+    });
+    indexing->setFuture(QtConcurrent::run(&ChannelCatalog::indexRecords, records));
+    m_indexing = true;
 
-    m_schedules.resize(m_channels.size());
-    m_positions.reserve(m_channels.size());
-    for (int i = 0; i < m_channels.size(); ++i) {
-        const QJsonObject record = m_channels.at(i).toObject();
-        m_positions[record.value(idKey).toInt()].append(i);
-        m_groupMembers[record.value(groupIdKey).toInt()].append(i);
+    // The groups are asked for meanwhile; their answer waits for the index.
+    JsonRpc *rpc = newCall();
+    connect(rpc, &JsonRpc::done, this, [this](const QJsonValue &groups) {
+        if (m_indexing)
+            m_heldGroups = groups;
+        else
+            LoadGroupDone(groups);
+    });
+    rpc->getGroups(token);
+}
+
+ChannelCatalog::RecordIndex ChannelCatalog::indexRecords(const QJsonArray &records) {
+    RecordIndex index;
+    index.positions.reserve(records.size());
+    for (int i = 0; i < records.size(); ++i) {
+        const QJsonObject record = records.at(i).toObject();
+        index.positions[record.value(idKey).toInt()].append(i);
+        index.groupMembers[record.value(groupIdKey).toInt()].append(i);
         const int epgId = record.value(epgIdKey).toInt();
         if (epgId != 0)
-            m_guideMembers[epgId].append(i);
+            index.guideMembers[epgId].append(i);
     }
+    return index;
+}
+
+void ChannelCatalog::useChannels(const QJsonArray &records, RecordIndex index) {
+    m_channels = records;
+    m_positions = std::move(index.positions);
+    m_groupMembers = std::move(index.groupMembers);
+    m_guideMembers = std::move(index.guideMembers);
+    m_schedules.resize(m_channels.size());
+    m_channelsInUse = true;
+    m_indexing = false;
 
     // An offline playlist has no account and no addresses of logos or
     // programme data: nothing is asked of the service for it.
-    if (!offline) {
+    if (!appState().offlineMode)
         startChannelRequests();
-        JsonRpc *rpc = newCall();
-        connect(rpc, &JsonRpc::done, this, &ChannelCatalog::LoadGroupDone);
-        rpc->getGroups(token);
-    }
+    removeOldLogosWhenIdle();
     emit channelsArrived();
+    if (!m_heldGroups.isUndefined())
+        LoadGroupDone(std::exchange(m_heldGroups, QJsonValue(QJsonValue::Undefined)));
 }
 
 void ChannelCatalog::startChannelRequests() {
@@ -427,6 +506,8 @@ void ChannelCatalog::sendRequestBatch() {
         }
     }
     endSessionWhenDone();
+    // A playlist without logos has no logo's end to start the removal.
+    removeOldLogosWhenIdle();
 }
 
 void ChannelCatalog::startGuide(int position) {

@@ -11,19 +11,20 @@
 #include <QTimer>
 #include <QVector>
 
+#include <atomic>
 #include <memory>
 #include <vector>
 
 class EpgSchedule;
 class EpgStringPool;
 class JsonRpc;
-class QDirIterator;
 class XmlUrl;
 
 // The channel data of one playlist and its loading, without any widget.
 //
 // A load (reload()) signs in, reads the channels, the favourite and private
-// lists and the parental password, then the groups; an offline playlist is
+// lists and the parental password, then the groups (asked for while the
+// channel list is indexed on a worker thread); an offline playlist is
 // read from its file instead and nothing is sent. Each channel then gets its
 // logo and its programme data, a few requests at a time so that a long
 // playlist does not hold up the event loop; the session is signed out once
@@ -119,6 +120,16 @@ private:
     // channels, groups) ends the load; a failed mark read leaves its list
     // unknown.
     JsonRpc *newCall(bool loadStep = true);
+    // Channel id, group id and guide id -> positions in the records.
+    struct RecordIndex {
+        QHash<int, QVector<int>> positions;
+        QHash<int, QVector<int>> groupMembers;
+        QHash<int, QVector<int>> guideMembers;
+    };
+    // Safe on any thread.
+    static RecordIndex indexRecords(const QJsonArray &records);
+    // The records of the load, indexed: the load goes on from here.
+    void useChannels(const QJsonArray &records, RecordIndex index);
     void failLoad(const QString &error);
     void finishLoadWhenReady();
     void loadOfflinePlaylist();
@@ -137,6 +148,8 @@ private:
     void logoFinished();
     void retireLoadedData();
     void releaseLeftovers();
+    void removeOldLogosWhenIdle();
+    void removeOldLogos(const QString &folder);
     void endSession();
     void endSessionWhenDone();
     void guideFinished(QObject *guide);
@@ -182,6 +195,11 @@ private:
     QList<QPair<int, QJsonValue>> m_answers;
     QTimer m_answerTimer;
     int m_openLogos = 0;
+    // The records of the current load are in, with their index; or are
+    // being indexed, and the groups' answer, when it comes first, waits.
+    bool m_channelsInUse = false;
+    bool m_indexing = false;
+    QJsonValue m_heldGroups{QJsonValue::Undefined};
     bool m_groupsLoaded = false;
     // The groups are through, and the mark reads still under way: the load
     // ends when both are.
@@ -195,7 +213,10 @@ private:
     QVector<QJsonArray> m_oldChannels;
     std::vector<std::shared_ptr<EpgSchedule>> m_oldSchedules;
     std::vector<std::shared_ptr<EpgStringPool>> m_oldPools;
+    // Folders of old logos still to be removed, and those a worker is
+    // removing; it stops early once this catalogue is gone.
     QStringList m_oldLogoFolders;
-    std::unique_ptr<QDirIterator> m_oldLogos;
+    QSet<QString> m_removingFolders;
+    std::shared_ptr<std::atomic_bool> m_stopRemoving = std::make_shared<std::atomic_bool>(false);
     QTimer m_cleanupTimer;
 };

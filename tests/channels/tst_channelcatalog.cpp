@@ -37,9 +37,10 @@ private slots:
     void initTestCase();
     void init();
 
+    // First: the service's log then holds no late lines of an online load.
+    void offlinePlaylistAsksNothing();
     void oneRequestAndOneScheduleForAGuideId();
     void aNewLoadSignsTheLastOneOut();
-    void offlinePlaylistAsksNothing();
 
 private:
     int countInLog(const QString &line) const { return m_seeded.service()->output().count(line); }
@@ -133,6 +134,9 @@ void TestChannelCatalog::aNewLoadSignsTheLastOneOut() {
     QVERIFY(channels.wait(60000));
     QVERIFY(catalog.requestsPending());
     const QString firstToken = catalog.sessionToken();
+    // The groups may have come in with the channels, and the first load
+    // finished with them: only the second one's end counts.
+    finished.clear();
     catalog.reload();
     QVERIFY(catalog.channels().isEmpty());
     QVERIFY(!catalog.scheduleOf(number(m_seeded.channels().at(0), idKey)));
