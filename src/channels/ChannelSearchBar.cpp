@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QSignalBlocker>
 #include <QStyleOption>
+#include <QtConcurrent>
 
 namespace {
 
@@ -60,6 +61,7 @@ ChannelSearchBar::ChannelSearchBar(HomeWidget *home, QWidget *parent)
     layout->addWidget(m_field);
 
     connect(m_field, &QLineEdit::textChanged, this, &ChannelSearchBar::search);
+    connect(&m_folding, &QFutureWatcherBase::finished, this, &ChannelSearchBar::takeIndex);
     connect(home, &HomeWidget::groupsShown, this, &ChannelSearchBar::rebuild);
     // A group picked while results show replaces them.
     connect(home->groupList(), &QListWidget::itemClicked, this, &ChannelSearchBar::dropSearch);
@@ -71,10 +73,32 @@ void ChannelSearchBar::focusField() {
 }
 
 void ChannelSearchBar::rebuild() {
-    m_index.build(m_home->channelRecords());
+    // Folding the titles of 100,000 channels takes the GUI thread tens of
+    // milliseconds, right when the first group is painted: a worker does
+    // it. A fold still running for the last load is left to finish unread.
+    m_index.clear();
+    m_foldPending = true;
+    m_folding.setFuture(QtConcurrent::run([records = m_home->channelRecords()] {
+        ChannelSearchIndex index;
+        index.build(records);
+        return index;
+    }));
     // The new load shows its first group; a text from the old playlist
     // would not match what is listed.
     dropSearch();
+}
+
+const ChannelSearchIndex &ChannelSearchBar::index() {
+    takeIndex();
+    return m_index;
+}
+
+void ChannelSearchBar::takeIndex() {
+    if (!m_foldPending)
+        return;
+    m_folding.waitForFinished();
+    m_index = m_folding.result();
+    m_foldPending = false;
 }
 
 void ChannelSearchBar::dropSearch() {
@@ -102,7 +126,7 @@ void ChannelSearchBar::search(const QString &text) {
         m_searching = true;
         m_groupBefore = m_home->groupList()->currentRow();
     }
-    m_home->showPositions(m_index.match(text));
+    m_home->showPositions(index().match(text));
 }
 
 bool ChannelSearchBar::eventFilter(QObject *watched, QEvent *event) {

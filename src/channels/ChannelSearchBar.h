@@ -2,6 +2,7 @@
 
 #include "channels/ChannelSearchIndex.h"
 
+#include <QFutureWatcher>
 #include <QWidget>
 
 class HomeWidget;
@@ -10,7 +11,8 @@ class QLineEdit;
 // The search field over the channel list. As the viewer types, the list
 // shows every channel of the playlist whose title holds the text (case and
 // accents aside); Escape or an emptied field brings back the group that was
-// shown before. The titles are folded once per playlist load.
+// shown before. The titles are folded once per playlist load, on a worker
+// thread; a search typed before they are in waits for them.
 class ChannelSearchBar : public QWidget {
     Q_OBJECT
 
@@ -26,7 +28,7 @@ public:
     void clearSearch();
     // Folds the titles of the playlist just loaded; the old text goes.
     void rebuild();
-    const ChannelSearchIndex &index() const { return m_index; }
+    const ChannelSearchIndex &index();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -39,6 +41,11 @@ private:
 
     HomeWidget *m_home;
     QLineEdit *m_field;
+    // Takes the folded titles once they are in.
+    void takeIndex();
+
+    QFutureWatcher<ChannelSearchIndex> m_folding;
+    bool m_foldPending = false;
     ChannelSearchIndex m_index;
     bool m_searching = false;
     int m_groupBefore = -1;
