@@ -586,7 +586,11 @@ public:
         if (!StallTrace::instance().on() || m_depth > 0 || QThread::currentThread() != thread())
             return QApplication::notify(receiver, event);
         const int type = event->type();
-        const char *className = receiver->metaObject()->className();
+        // Timers are told apart by their names.
+        const QByteArray name = receiver->objectName().isEmpty()
+                                    ? QByteArray(receiver->metaObject()->className())
+                                    : receiver->objectName().toLatin1();
+        const char *className = name.constData();
         const qint64 start = m_clock.nsecsElapsed();
         ++m_depth;
         const bool handled = QApplication::notify(receiver, event);
