@@ -9,10 +9,10 @@
 #include "epg/EpgSchedule.h"
 #include "epg/EpgStringPool.h"
 #include "epg/XmlUrl.h"
+#include "service/DiskThreads.h"
 #include "service/JsonRpc.h"
 #include "service/ServiceError.h"
 
-#include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
 #include <QDirIterator>
@@ -21,7 +21,6 @@
 #include <QFile>
 #include <QFutureWatcher>
 #include <QJsonObject>
-#include <QThreadPool>
 #include <QtConcurrent>
 
 #include <iterator>
@@ -45,16 +44,6 @@ constexpr int maxOpenLogos = 64;
 constexpr int maxWaitingGuides = 64;
 // Texts of an old load's programme pool freed at a time.
 constexpr int poolTextsPerStep = 512;
-
-// One folder of old logos at a time: the work waits on the disk.
-QThreadPool *removalPool() {
-    static QPointer<QThreadPool> pool;
-    if (!pool) {
-        pool = new QThreadPool(QCoreApplication::instance());
-        pool->setMaxThreadCount(1);
-    }
-    return pool;
-}
 
 // Empties and removes the folder unless stopped first (the program is
 // quitting): the next load finds what is left and goes on.
@@ -215,7 +204,8 @@ void ChannelCatalog::removeOldLogos(const QString &folder) {
         m_removingFolders.remove(folder);
         removal->deleteLater();
     });
-    removal->setFuture(QtConcurrent::run(removalPool(), &removeFolder, folder, m_stopRemoving));
+    removal->setFuture(
+        QtConcurrent::run(DiskThreads::pool(), &removeFolder, folder, m_stopRemoving));
 }
 
 void ChannelCatalog::endSession() {

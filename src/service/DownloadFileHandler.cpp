@@ -1,10 +1,10 @@
 #include "service/DownloadFileHandler.h"
 
 #include "app/Messages.h"
+#include "service/DiskThreads.h"
 #include "service/NetworkManager.h"
 #include "service/SafeFileName.h"
 
-#include <QCoreApplication>
 #include <QDebug>
 #include <QFile>
 #include <QFileInfo>
@@ -12,7 +12,6 @@
 #include <QMetaType>
 #include <QMutex>
 #include <QNetworkRequest>
-#include <QPointer>
 #include <QRandomGenerator>
 #include <QSet>
 #include <QThreadPool>
@@ -123,17 +122,6 @@ QString placeFile(QFile &file, const QString &target, bool replace, Free free, Q
         return placed;
     *error = file.errorString();
     return QString();
-}
-
-QThreadPool *writerPool() {
-    static QPointer<QThreadPool> pool;
-    if (!pool) {
-        pool = new QThreadPool(QCoreApplication::instance());
-        // The work waits on the disk, not the processor: a few files are
-        // made at once.
-        pool->setMaxThreadCount(4);
-    }
-    return pool;
 }
 
 bool isWebScheme(const QUrl &url) {
@@ -427,7 +415,7 @@ void DownloadFileHandler::writeLater() {
             writeFinished();
     });
     connect(watcher, &QFutureWatcher<void>::finished, watcher, &QObject::deleteLater);
-    watcher->setFuture(QtConcurrent::run(writerPool(), [write] { write->run(); }));
+    watcher->setFuture(QtConcurrent::run(DiskThreads::pool(), [write] { write->run(); }));
 }
 
 void DownloadFileHandler::writeFinished() {
